@@ -1,0 +1,32 @@
+// The GUI thread's message loop.
+#include <windows.h>
+
+#include "kernel/gui_request.h"
+#include "kernel/last_event.h"
+#include "kernel/program_thread.h"
+#include "kernel/runtime_state.h"
+#include "kernel/startup.h"
+
+int RunGuiThread()
+{
+    runtime.programThreadHandle = CreateThread(nullptr, 0, ProgramThreadMain, nullptr, 0, nullptr);
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (message.message == requestMessage) {
+            ExecuteGuiRequest(message);
+            continue;
+        }
+        HWND dialog = runtime.activeDialog;
+        if (dialog == nullptr || !IsDialogMessageA(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        RecordLastEvent(message);
+        PulseEvent(runtime.messageEvent);
+    }
+
+    WaitForProgramThreadEnd();
+    CloseHandle(runtime.programThreadHandle);
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,95 @@
+// The GUI request protocol: how the program thread has window work done on the GUI thread.
+//
+// A posted request is the thread message requestMessage sent to the GUI thread with
+// wParam = requestBase + opcode and the request block in lParam; the program thread then waits
+// on requestDoneEvent when the opcode signals completion. A synchronous request is the same
+// message sent to the hidden request window; SendMessageA returns when it has been carried out.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+constexpr UINT requestMessage = 0x8001;   // WM_APP + 1
+constexpr WPARAM requestBase = 0xA001;
+
+enum GuiOpcode : uint32_t {
+    CreateMainWindowOpcode = 0,
+    CreateControlOpcode = 1,
+    PeekMessageOpcode = 2,
+    OpenRuntimeDialogOpcode = 3,
+    OpenTemplateDialogOpcode = 4,
+    PopupMenuOpcode = 5,
+    DestroyWindowOpcode = 6,
+    FileDialogOpcode = 7,
+    CreateTabControlOpcode = 8,
+    ProcessPendingOpcode = 9,
+    CallFunctionOpcode = 10,
+    CreateDialogWindowOpcode = 11,
+    FolderDialogOpcode = 12,
+    EditBoxDialogOpcode = 13,
+    ListBoxDialogOpcode = 14,
+    InputDialogOpcode = 15,
+    SleepOpcode = 16,
+    InputPendingOpcode = 17,
+    FillListOpcode = 18,
+    OpenDialogWithProcOpcode = 19,
+    HoldMessagesOpcode = 20,
+    EndHoldOpcode = 21,
+    ResumeMessagesOpcode = 22,
+    SuspendMessagesOpcode = 23,
+    CreateUpDownOpcode = 24,
+    CreateStatusBarOpcode = 25,
+    CreateToolTipOpcode = 26,
+    lastOpcode = CreateToolTipOpcode
+};
+
+// Request blocks: plain 32-bit fields in protocol order. "out" fields are written by the GUI
+// thread before completion. Texts are the requester's; the executor never frees them.
+
+struct CreateMainWindowRequest {   // heap block, freed by the executor
+    int32_t x, y, width, height;
+};
+
+struct CreateControlRequest {      // also CreateTabControlRequest (id and instance unused)
+    int32_t useGivenId;
+    DWORD style;
+    DWORD exStyle;
+    const char* className;
+    const char* windowName;
+    int32_t x, y, width, height;
+    HWND parent;
+    HMENU id;
+    HINSTANCE instance;
+    HWND window;                   // out
+};
+
+struct DestroyWindowRequest {
+    HWND window;
+    int32_t result;                // out: non-zero when destroyed
+};
+
+struct CallFunctionRequest {
+    const void* functionAddress;
+    int32_t argumentCount;         // 0 .. callArgumentCapacity, from callArguments
+    int32_t result;                // out
+};
+
+// GUI thread: runs the handler of a retrieved request message.
+void ExecuteGuiRequest(const MSG& message);
+
+// Program thread: posts a request; waits for completion when the opcode signals it.
+void PostGuiRequest(GuiOpcode opcode, void* block);
+bool OpcodeSignalsCompletion(GuiOpcode opcode);
+
+// Program thread: a synchronous request through the request window, then Sleep(0).
+void SendGuiRequest(GuiOpcode opcode, LPARAM argument);
+
+// GUI thread: the handlers that the request window shares with the executor.
+void CreateControlHandler(CreateControlRequest& block);
+void DestroyWindowHandler(DestroyWindowRequest& block);
+void CallFunctionHandler(CallFunctionRequest& block);
+void InputPendingHandler(int32_t* pending);
+
+// Calls a function with count 32-bit arguments (first argument first), whether it removes its
+// arguments itself (__stdcall) or leaves that to the caller (__cdecl).
+extern "C" int32_t CallWithArguments(const void* function, const DWORD* arguments, int32_t count);

@@ -1,0 +1,35 @@
+// The hidden request window: synchronous requests, carried out on the GUI thread while the
+// sending program thread is blocked in SendMessageA.
+#include "kernel/request_window.h"
+
+#include "kernel/gui_request.h"
+#include "kernel/runtime_state.h"
+
+bool CreateRequestWindow()
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = RequestWindowProc;
+    windowClass.hInstance = runtime.instanceHandle;
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    windowClass.lpszClassName = "CW";
+    if (RegisterClassA(&windowClass) == 0)
+        return false;
+    runtime.requestWindow = CreateWindowExA(0, "CW", "CW", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                            runtime.instanceHandle, nullptr);
+    return runtime.requestWindow != nullptr;
+}
+
+LRESULT CALLBACK RequestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != requestMessage)
+        return DefWindowProcA(window, message, wParam, lParam);
+    switch (wParam - requestBase) {
+    case CallFunctionOpcode: CallFunctionHandler(*reinterpret_cast<CallFunctionRequest*>(lParam)); break;
+    case SleepOpcode: Sleep(static_cast<DWORD>(lParam)); break;
+    case InputPendingOpcode: InputPendingHandler(reinterpret_cast<int32_t*>(lParam)); break;
+    case CreateControlOpcode: CreateControlHandler(*reinterpret_cast<CreateControlRequest*>(lParam)); break;
+    case DestroyWindowOpcode: DestroyWindowHandler(*reinterpret_cast<DestroyWindowRequest*>(lParam)); break;
+    default: break;
+    }
+    return 0;
+}

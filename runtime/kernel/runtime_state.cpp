@@ -1,0 +1,3 @@
+#include "kernel/runtime_state.h"
+
+RuntimeState runtime{};

@@ -1,0 +1,117 @@
+// RuntimeState: the runtime-wide fields shared by the GUI thread and the program thread.
+//
+// No locks: a field shared at run time is written by one thread (named in its comment), with an
+// interlocked exchange where the comment says so, and read with plain loads. Fields written
+// during start-up are written before the program thread exists and only read afterwards.
+#pragma once
+#include <windows.h>
+
+#include <vector>
+
+#include "values/rt_string.h"
+
+// The last message the GUI thread handled (GUI thread, interlocked; a reader may see a mix of two).
+struct LastEventRecord {
+    volatile LONG window;
+    volatile LONG message;
+    volatile LONG wParam;
+    volatile LONG lParam;
+};
+
+constexpr int callArgumentCapacity = 36;
+
+struct RuntimeState {
+    // --- Start-up (GUI thread during start-up; read-only afterwards unless noted) ---
+    HINSTANCE instanceHandle;
+    DWORD guiThreadId;
+    LONG nextControlId;            // GUI thread only: identifier of the next created control
+    LONG screenWidth;
+    LONG screenHeight;
+    volatile LONG trueColorMode;   // program thread: 0 = 15-bit colour values, else 24-bit
+    volatile LONG decimals;        // program thread: fraction digits of numbers made text
+    LONG minFieldWidth;            // minimum width of numbers made text (unsigned compare)
+    LONG printFieldWidth;          // width of right-aligned text output
+    HANDLE requestDoneEvent;       // auto-reset: set by the executor when a posted request is done
+    HANDLE messageEvent;           // auto-reset: pulsed after each ordinary message
+    volatile LONG errorMode;       // program thread: how errors and warnings are reported
+    std::vector<RtString> parameters;  // command-line words; element 0 is the program's own word
+    LONG parameterCount;           // words after the program's own word
+    HWND requestWindow;            // hidden "CW" window of the synchronous requests
+    char* decimalSeparator;        // owned 8-byte block: the locale's decimal point
+    HANDLE programThreadHandle;    // set by RunGuiThread before the loop
+
+    // --- Threads and loop ---
+    LastEventRecord lastEvent;
+    DWORD callArguments[callArgumentCapacity];  // program thread fills; GUI thread reads in a call
+
+    // --- Runtime errors (any thread, interlocked) ---
+    volatile LONG lastErrorCode;
+    volatile LONG lastErrorKind;   // 2 after an error, 1 after a warning
+
+    // --- Windowing (InitWindowing on the GUI thread; style flags by the program thread) ---
+    DWORD mainWindowStyle;
+    DWORD mainWindowExStyle;
+    RtString mainWindowTitle;
+    HWND volatile mainWindow;      // GUI thread: set by the creation request
+    HWND volatile activeDialog;    // GUI thread: offered every message through IsDialogMessageA
+    HFONT standardFont;
+    LONG controlFontMode;          // <= 0 system font; 1 standardFont; > 1 the value is a font
+    volatile LONG noMenu;          // program thread, interlocked; sticky once set
+    volatile LONG screenCopyOnCreate;
+    volatile LONG dialogLikeMainWindow;
+    HANDLE anyInputEvent;          // the four input events, auto-reset, pulsed by window procedures
+    HANDLE keyOrWindowEvent;
+    HANDLE characterEvent;
+    HANDLE mouseOrCommandEvent;
+    LONG textColumn;
+    LONG textRow;
+    HFONT textFont;
+    LONG charWidth;
+    LONG lineHeight;
+    LONG textColourIndex;
+    LONG textBackColourIndex;
+    LONG lastLineIndex;
+    BYTE controlsUnthemed;         // 1 when the program module carries no manifest
+    HMENU popupMenu;
+
+    // --- Main window drawing (GUI thread; drawDc also by drawing commands) ---
+    HDC windowDc;
+    HDC drawDc;
+    HDC backBufferDc;
+    HBITMAP backBufferBitmap;
+    volatile LONG clientWidth;     // GUI thread at creation, program thread after a move
+    volatile LONG clientHeight;
+    LONG windowDialogLike;
+    RECT savedWindowRect;
+
+    // --- Input state (GUI thread, interlocked unless noted; read by the program thread) ---
+    volatile LONG lastKey;
+    BYTE keyDownSeen;              // plain: GUI thread only
+    volatile LONG eventCode;
+    volatile LONG menuItem;
+    volatile LONG lastCommandId;
+    volatile LONG focusWindow;
+    volatile LONG mouseX;
+    volatile LONG mouseY;
+    volatile LONG mouseButtonDown;
+    volatile LONG lastMouseButton;
+    volatile LONG notifyCode;
+    volatile LONG notifyWindow;
+    volatile LONG notifyPending;
+    volatile LONG tabChanged;
+    volatile LONG tabWindow;
+    volatile LONG dialogResult;    // result of the last modal dialog or message box
+};
+
+extern RuntimeState runtime;
+
+// Interlocked stores of 32-bit fields and handles.
+inline void StoreInterlocked(volatile LONG& field, LONG value)
+{
+    InterlockedExchange(&field, value);
+}
+
+inline void StoreInterlocked(HWND volatile& field, HWND value)
+{
+    InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&field), value);
+}

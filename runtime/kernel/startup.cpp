@@ -1,0 +1,76 @@
+// WinMain: start-up, the GUI loop, and shutdown in their fixed order.
+#include "kernel/startup.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+
+#include "kernel/command_line.h"
+#include "kernel/request_window.h"
+#include "kernel/runtime_state.h"
+#include "kernel/windowing.h"
+
+int InitRuntime()
+{
+    runtime.guiThreadId = GetCurrentThreadId();
+    runtime.nextControlId = 1000;
+    runtime.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    runtime.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    runtime.trueColorMode = 0;
+    runtime.decimals = 6;
+    runtime.minFieldWidth = 0;
+    runtime.printFieldWidth = 0;
+    runtime.requestDoneEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    runtime.messageEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    runtime.errorMode = 1;
+    CoInitialize(nullptr);
+
+    runtime.parameters.clear();
+    SplitCommandLine(GetCommandLineA(), runtime.parameters);
+    runtime.parameterCount = static_cast<LONG>(runtime.parameters.size()) - 1;
+
+    if (!CreateRequestWindow())
+        ExitProcess(1);
+    return 0;
+}
+
+int InitLocale()
+{
+    std::setlocale(LC_ALL, "English");
+    const char* point = std::localeconv()->decimal_point;
+    runtime.decimalSeparator = static_cast<char*>(std::calloc(8, 1));
+    std::strncpy(runtime.decimalSeparator, point != nullptr && *point != 0 ? point : ".", 7);
+    return 0;
+}
+
+int ReleaseLocale()
+{
+    std::free(runtime.decimalSeparator);
+    runtime.decimalSeparator = nullptr;
+    return 0;
+}
+
+int ReleaseRuntime()
+{
+    CloseHandle(runtime.requestDoneEvent);
+    CloseHandle(runtime.messageEvent);
+    CoUninitialize();
+    runtime.parameters.clear();  // parameterCount keeps its value
+    return 0;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    runtime.instanceHandle = instance;
+    InitRuntime();
+    InitLocale();
+    InitWindowing();
+    int exitCode = RunGuiThread();
+    ReleaseWindowing();
+    ReleaseLocale();
+    ReleaseRuntime();
+    return exitCode;
+}

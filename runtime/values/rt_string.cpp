@@ -1,0 +1,237 @@
+// RtString: copying, appending, comparing, and number formatting.
+#include "values/rt_string.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "kernel/runtime_state.h"
+#include "values/string_functions.h"
+
+const char emptyText[1] = {0};
+
+namespace {
+
+char* AllocateBlock(uint32_t textLength)
+{
+    return static_cast<char*>(std::malloc(static_cast<size_t>(textLength) + 2));
+}
+
+}  // namespace
+
+RtString::RtString() : length(0), text(nullptr)
+{
+    AssignText(nullptr);
+}
+
+RtString::RtString(const char* source) : length(0), text(nullptr)
+{
+    AssignText(source);
+}
+
+RtString::RtString(const RtString& other) : length(0), text(nullptr)
+{
+    AssignString(other);
+}
+
+RtString::RtString(RtString&& other) noexcept : length(other.length), text(other.text)
+{
+    other.text = nullptr;
+    other.length = 0;
+}
+
+RtString::~RtString()
+{
+    std::free(text);
+}
+
+RtString& RtString::operator=(RtString&& other) noexcept
+{
+    if (this != &other) {
+        std::free(text);
+        text = other.text;
+        length = other.length;
+        other.text = nullptr;
+        other.length = 0;
+    }
+    return *this;
+}
+
+void RtString::ReleaseText()
+{
+    std::free(text);
+    text = nullptr;
+    length = 0;
+}
+
+void RtString::TakeBlock(char* block, uint32_t newLength)
+{
+    std::free(text);
+    text = block;
+    length = newLength;
+}
+
+RtString RtString::ConstructFromRange(const char* source, int32_t offset, uint32_t count)
+{
+    RtString result;
+    char* block = AllocateBlock(count);
+    std::memcpy(block, source + offset, count);
+    block[count] = 0;
+    result.TakeBlock(block, count);
+    return result;
+}
+
+RtString& RtString::AssignText(const char* source)
+{
+    ReleaseText();
+    if (source == nullptr)
+        source = emptyText;
+    uint32_t newLength = static_cast<uint32_t>(std::strlen(source));
+    char* block = AllocateBlock(newLength);
+    std::memcpy(block, source, newLength + 1);
+    TakeBlock(block, newLength);
+    return *this;
+}
+
+RtString& RtString::AssignString(const RtString& other)
+{
+    if (&other == this)
+        return *this;
+    // The larger of the count and the first zero byte: counted embedded zeros survive.
+    uint32_t newLength = 0;
+    if (other.text != nullptr) {
+        newLength = static_cast<uint32_t>(std::strlen(other.text));
+        if (other.length > newLength)
+            newLength = other.length;
+    }
+    char* block = AllocateBlock(newLength);
+    if (newLength > 0)
+        std::memcpy(block, other.text, newLength);
+    block[newLength] = 0;
+    TakeBlock(block, newLength);
+    return *this;
+}
+
+RtString& RtString::AppendString(const RtString& other)
+{
+    uint32_t own = text != nullptr ? length : 0;
+    uint32_t added = other.text != nullptr ? other.length : 0;
+    char* block = AllocateBlock(own + added);
+    if (own > 0)
+        std::memcpy(block, text, own);
+    if (added > 0)
+        std::memcpy(block + own, other.text, added);  // other may be this very string
+    block[own + added] = 0;
+    TakeBlock(block, own + added);
+    return *this;
+}
+
+RtString& RtString::AppendText(const char* source)
+{
+    if (source == nullptr)
+        return *this;
+    uint32_t own = text != nullptr ? length : 0;
+    uint32_t added = static_cast<uint32_t>(std::strlen(source));
+    char* block = AllocateBlock(own + added);
+    if (own > 0)
+        std::memcpy(block, text, own);
+    std::memcpy(block + own, source, added + 1);
+    TakeBlock(block, own + added);
+    return *this;
+}
+
+RtString& RtString::AppendChar(char ch)
+{
+    if (ch != 0) {
+        const char pair[2] = {ch, 0};
+        return AppendText(pair);
+    }
+    // The old terminator becomes part of the text; a fresh block gets a new terminator.
+    uint32_t own = text != nullptr ? length : 0;
+    char* block = AllocateBlock(own + 1);
+    if (own > 0)
+        std::memcpy(block, text, own);
+    block[own] = 0;
+    block[own + 1] = 0;
+    TakeBlock(block, own + 1);
+    return *this;
+}
+
+RtString RtString::Concat(const RtString& right) const
+{
+    RtString result(*this);
+    result.AppendString(right);
+    return result;
+}
+
+int32_t RtString::CompareText(const char* other) const
+{
+    if (other == nullptr || text == nullptr)
+        return 1;
+    const unsigned char* a = reinterpret_cast<const unsigned char*>(text);
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(other);
+    for (;; ++a, ++b) {
+        if (*a != *b)
+            return *a < *b ? -1 : 1;
+        if (*a == 0)
+            return 0;
+    }
+}
+
+int32_t RtString::Equals(RtString other) const
+{
+    return CompareText(other.text) == 0 ? 1 : 0;
+}
+
+RtString& RtString::ReplaceRange(uint32_t position, uint32_t count, const RtString& insert)
+{
+    // Positions beyond the text are the caller's fault; clamp them rather than read past the block.
+    uint32_t own = text != nullptr ? static_cast<uint32_t>(std::strlen(text)) : 0;
+    if (position > own)
+        position = own;
+    uint32_t tailStart = count > own - position ? own : position + count;
+    const char* insertText = insert.text != nullptr ? insert.text : emptyText;
+    uint32_t insertLength = static_cast<uint32_t>(std::strlen(insertText));
+    uint32_t tailLength = own - tailStart;
+
+    uint32_t newLength = position + insertLength + tailLength;
+    char* block = AllocateBlock(newLength);
+    if (position > 0)
+        std::memcpy(block, text, position);
+    std::memcpy(block + position, insertText, insertLength);
+    if (tailLength > 0)
+        std::memcpy(block + position + insertLength, text + tailStart, tailLength);
+    block[newLength] = 0;
+    TakeBlock(block, newLength);
+    return *this;
+}
+
+void RtString::PadToFieldWidth()
+{
+    uint32_t width = static_cast<uint32_t>(runtime.minFieldWidth);
+    if (length < width)
+        ReplaceRange(0, 0, MakeBlanks(static_cast<int32_t>(width - length)));
+}
+
+RtString RtString::FromInt(int32_t value)
+{
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%ld", static_cast<long>(value));
+    RtString result(digits);
+    result.PadToFieldWidth();
+    return result;
+}
+
+RtString RtString::FromLong(int32_t value)
+{
+    return FromInt(value);
+}
+
+RtString RtString::FromReal(double value)
+{
+    RtString result = FormatFixed(value, runtime.decimals,
+                                  runtime.decimalSeparator ? runtime.decimalSeparator : ".");
+    result.PadToFieldWidth();
+    return result;
+}

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a Debian machine (run as root), and provides the
+# functions that start the virtual screen and the Wine prefix. Sourced by the other scripts.
+# Installing is idempotent and quick when everything is already there.
+set -euo pipefail
+
+project_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir="$project_root/build"
+
+packages=(g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xauth x11-utils x11-apps imagemagick
+          googletest cmake make python3 ffmpeg
+          gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
+          gstreamer1.0-plugins-bad:i386 gstreamer1.0-libav:i386)
+
+install_packages() {
+    local missing=()
+    for package in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages need root: run this script as root, or install them: ${missing[*]}" >&2
+        exit 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${packages[@]}"
+}
+
+build_project() {
+    cmake -S "$project_root" -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$project_root/cmake/mingw-i686.cmake" \
+          -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$build_dir" -j "$(nproc)" "$@"
+}
+
+# One virtual X screen (1024x768x24) for the run, unless a display is given.
+start_virtual_screen() {
+    local number
+    for number in $(seq 91 130); do
+        if [ ! -e "/tmp/.X11-unix/X$number" ] && [ ! -e "/tmp/.X$number-lock" ]; then
+            Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+            xvfb_pid=$!
+            export DISPLAY=":$number"
+            for _ in $(seq 50); do
+                xdpyinfo >/dev/null 2>&1 && return 0
+                sleep 0.1
+            done
+            echo "Xvfb on :$number did not start" >&2
+            exit 1
+        fi
+    done
+    echo "no free X display number" >&2
+    exit 1
+}
+
+# One Wine prefix for the run, made once and kept in build/; the server stays up meanwhile.
+start_wine() {
+    export WINEDEBUG=-all
+    export WINEPREFIX="$build_dir/wineprefix"
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        wineboot -i >/dev/null 2>&1
+        # No crash dialog: a crashing test must end, not wait for a click.
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    fi
+    wineserver -p
+    wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+stop_all() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
+    [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+}

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Sets everything up on a fresh Debian machine, builds, and runs every test under Wine on a
+# virtual 1024x768x24 screen. Exits non-zero when a test fails.
+set -euo pipefail
+source "$(dirname "$0")/setup.sh"
+
+install_packages
+build_project
+start_virtual_screen
+trap stop_all EXIT
+start_wine
+
+cd "$build_dir"
+ctest --output-on-failure -j 2 "$@"
