@@ -48,6 +48,9 @@ struct RuntimeState {
     volatile LONG lastErrorCode;
     volatile LONG lastErrorKind;   // 2 after an error, 1 after a warning
 
+    // --- MCI (calling thread, interlocked) ---
+    volatile LONG lastMciError;    // low 16 bits of the last mciSendStringA result
+
     // --- Windowing (InitWindowing on the GUI thread; style flags by the program thread) ---
     DWORD mainWindowStyle;
     DWORD mainWindowExStyle;
