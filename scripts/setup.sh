@@ -5,7 +5,7 @@
 set -euo pipefail
 
 project_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build_dir="$project_root/build"
+build_dir="${BUILD_DIR:-$project_root/build}"   # a developer may keep several
 
 packages=(g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xauth x11-utils x11-apps imagemagick
           googletest cmake make python3 ffmpeg
