@@ -5,6 +5,7 @@
 #include "kernel/gui_request.h"
 #include "kernel/runtime_state.h"
 #include "services/runtime_errors.h"
+#include "services/window_commands.h"
 #include "values/program_objects.h"
 #include "windows/main_window.h"
 
@@ -171,7 +172,7 @@ void SetMainWindowGeometry(int32_t x, int32_t y, int32_t width, int32_t height)
         RuntimeWarning(223, nullptr);
     HWND window = runtime.mainWindow;
     if (window != nullptr) {
-        SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_ASYNCWINDOWPOS);
+        PlaceWindow(window, x, y, width, height, 0);
         RECT client{};
         GetClientRect(window, &client);
         StoreInterlocked(runtime.clientWidth, client.right - client.left);

@@ -1,6 +1,7 @@
 // The MCI command facility: one command string in, the device's reply out.
 #pragma once
 #include <windows.h>
+#include <mmsystem.h>
 
 #include "values/rt_string.h"
 

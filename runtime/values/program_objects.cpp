@@ -3,6 +3,9 @@
 #include <map>
 
 RtString fileNameText;
+Value argumentSlots[argumentSlotCount];
+int32_t procedureArgumentCount = 0;
+std::deque<int32_t> valueStack;
 
 namespace {
 

@@ -1,0 +1,96 @@
+// Calls into exported functions of any library, always made on the GUI thread, and the message
+// box command built on them.
+//
+// Names are held in strings of their own length: a library name or path of any length is looked
+// up and loaded when the system can, and refused with error 247 when it cannot.
+#include "services/library_calls.h"
+
+#include <string>
+
+#include "kernel/gui_request.h"
+#include "kernel/runtime_state.h"
+#include "services/runtime_errors.h"
+
+namespace {
+
+// The last path component, cut behind the last "\" and then behind the last "/".
+std::string ModuleName(const std::string& library)
+{
+    std::string name = library.substr(library.find_last_of('\\') + 1);
+    return name.substr(name.find_last_of('/') + 1);
+}
+
+// The whole name, path included, with ".DLL" appended unless its fourth-last character is ".".
+std::string LoadName(const std::string& library)
+{
+    size_t length = library.size();
+    if (length < 4 || library[length - 4] != '.')
+        return library + ".DLL";
+    return library;
+}
+
+// The call itself, on the GUI thread. There the program thread is held still meanwhile, so it
+// cannot touch callArguments; from the program thread the call is a synchronous request.
+int32_t CallOnGuiThread(FARPROC function, int32_t count)
+{
+    const void* address = reinterpret_cast<const void*>(function);
+    if (GetCurrentThreadId() == runtime.guiThreadId) {
+        SuspendThread(runtime.programThreadHandle);
+        int32_t result = CallWithArguments(address, runtime.callArguments, count);
+        ResumeThread(runtime.programThreadHandle);
+        return result;
+    }
+    CallFunctionRequest block{address, count, 0};
+    SendGuiRequest(CallFunctionOpcode, reinterpret_cast<LPARAM>(&block));
+    return block.result;
+}
+
+}  // namespace
+
+int32_t CallLibraryFunction(RtString library, RtString function, std::initializer_list<DWORD> values)
+{
+    if (values.size() > static_cast<size_t>(callArgumentCapacity)) {
+        std::string detail = std::string(function.Text()) + " (max. 36 Werte)";
+        RuntimeError(248, detail.c_str());
+        return -1;
+    }
+    int32_t count = 0;
+    for (DWORD value : values)
+        runtime.callArguments[count++] = value;
+
+    std::string libraryName = library.Text();
+    HMODULE module = GetModuleHandleA(ModuleName(libraryName).c_str());
+    bool loaded = false;
+    if (module == nullptr) {
+        module = LoadLibraryA(LoadName(libraryName).c_str());
+        if (module == nullptr) {
+            RuntimeError(247, library.Text());
+            return -1;
+        }
+        loaded = true;
+    }
+
+    FARPROC address = GetProcAddress(module, function.Text());
+    if (address == nullptr) {
+        if (loaded)
+            FreeLibrary(module);
+        RuntimeError(248, function.Text());
+        return -1;
+    }
+
+    int32_t result = CallOnGuiThread(address, count);
+    if (loaded)
+        FreeLibrary(module);
+    return result;
+}
+
+int32_t ShowMessageBox(RtString text, RtString caption, DWORD style)
+{
+    HWND owner = runtime.mainWindow;
+    int32_t result = CallLibraryFunction("USER32", "MessageBoxA",
+                                         {static_cast<DWORD>(reinterpret_cast<UINT_PTR>(owner)),
+                                          static_cast<DWORD>(reinterpret_cast<UINT_PTR>(text.Text())),
+                                          static_cast<DWORD>(reinterpret_cast<UINT_PTR>(caption.Text())), style});
+    runtime.dialogResult = result;
+    return result;
+}

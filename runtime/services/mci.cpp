@@ -1,0 +1,28 @@
+// The MCI command facility: the command goes to the system unchanged, the reply comes back as a
+// string, and the error code of the last command is kept for the program to look at.
+#include "services/mci.h"
+
+#include "kernel/runtime_state.h"
+
+namespace {
+
+constexpr UINT replyCapacity = 128;      // offered to MCI: at most 127 characters come back
+constexpr size_t replyBlockSize = 132;   // with room to spare behind the capacity
+
+MciSender mciSender = mciSendStringA;
+
+}  // namespace
+
+void SetMciSender(MciSender sender)
+{
+    mciSender = sender != nullptr ? sender : mciSendStringA;
+}
+
+RtString SendMciCommand(RtString command)
+{
+    char reply[replyBlockSize] = {};
+    MCIERROR result = mciSender(command.Text(), reply, replyCapacity, nullptr);
+    StoreInterlocked(runtime.lastMciError, static_cast<LONG>(result & 0xFFFF));
+    reply[replyCapacity - 1] = 0;   // a device that fills the whole capacity still ends here
+    return RtString(reply);
+}
