@@ -1,12 +1,27 @@
-// ExecuteGuiRequest: the GUI thread's dispatch of posted requests, and the handlers that the
-// request window shares with it.
+// ExecuteGuiRequest: the GUI thread's dispatch of posted requests, the window requests, and the
+// handlers that the request window shares with it.
 #include <windows.h>
+#include <commctrl.h>
+
+#include <cstdlib>
 
 #include "kernel/gui_request.h"
+#include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
 #include "kernel/windowing.h"
+#include "windows/main_window.h"
 
 namespace {
+
+constexpr DWORD upDownStyle = 0x54000126;      // child, visible, clip siblings, hot track, arrow
+                                               // keys, align right, set buddy integer
+constexpr DWORD statusBarStyle = 0x50000020;   // child, visible, CCS_ADJUSTABLE
+constexpr DWORD toolTipExStyle = 0x80080;      // WS_EX_TOOLWINDOW, WS_EX_LAYERED
+constexpr DWORD toolTipStyle = 0x94800000;     // popup, visible, clip siblings, border
+constexpr UINT toolRecordSize = 44;            // the tool record as the request defines it
+constexpr WPARAM toolTipMaxWidth = 300;
+
+HHOOK requestCatcher;
 
 void SignalDone()
 {
@@ -21,9 +36,20 @@ void GiveControlItsFont(HWND control)
         SendMessageA(control, WM_SETFONT, static_cast<WPARAM>(runtime.controlFontMode), 1);
 }
 
-HMENU AllocateControlId()
+int AllocateControlId()
 {
-    return reinterpret_cast<HMENU>(static_cast<INT_PTR>(runtime.nextControlId++));
+    return static_cast<int>(runtime.nextControlId++);
+}
+
+HMENU ControlIdAsMenu(int id)
+{
+    return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+}
+
+void ShowCreated(HWND window)
+{
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
 }
 
 void CreateMainWindowHandler(CreateMainWindowRequest* block)
@@ -32,11 +58,107 @@ void CreateMainWindowHandler(CreateMainWindowRequest* block)
     HeapFree(GetProcessHeap(), 0, block);
 }
 
+void OpenRuntimeDialogHandler(OpenRuntimeDialogRequest& block)
+{
+    block.window = CreateDialogParamA(runtime.instanceHandle, "LDIALOG", block.parent, RuntimeDialogProcedure,
+                                      reinterpret_cast<LPARAM>(&block));
+    ShowCreated(block.window);
+}
+
+void OpenTemplateDialogHandler(OpenTemplateDialogRequest& block)
+{
+    HWND dialog = CreateDialogParamA(block.instance, block.templateName, block.parent, RuntimeDialogProcedure, 0);
+    if (dialog == nullptr && block.templateName != nullptr) {
+        WORD number = static_cast<WORD>(std::atoi(block.templateName) & 0xFFFF);
+        dialog = CreateDialogParamA(block.instance, MAKEINTRESOURCEA(number), block.parent,
+                                    RuntimeDialogProcedure, 0);
+    }
+    block.window = dialog;
+    ShowCreated(dialog);
+}
+
+void CreateTabControlHandler(CreateTabControlRequest& block)
+{
+    int id = AllocateControlId();
+    block.window = CreateWindowExA(block.exStyle, block.className, "", block.style, block.x, block.y,
+                                   block.width, block.height, block.parent, ControlIdAsMenu(id),
+                                   runtime.instanceHandle, nullptr);
+    const char* firstTab = block.windowName != nullptr ? block.windowName : "";
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(firstTab);
+    item.cchTextMax = lstrlenA(firstTab);
+    SendMessageA(block.window, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    GiveControlItsFont(block.window);
+}
+
+void CreateDialogWindowHandler(CreateDialogWindowRequest& block)
+{
+    block.window = CreateWindowExA(runtime.mainWindowExStyle, "DIALOG", block.title, runtime.mainWindowStyle,
+                                   block.x, block.y, block.width, block.height, block.parent, nullptr,
+                                   runtime.instanceHandle, nullptr);
+    ShowCreated(block.window);
+}
+
+void OpenDialogWithProcHandler(OpenDialogWithProcRequest& block)
+{
+    HWND dialog = CreateDialogParamA(runtime.instanceHandle, "LDIALOG", runtime.mainWindow, block.dialogProcedure,
+                                     reinterpret_cast<LPARAM>(&block));
+    ShowCreated(dialog);
+}
+
+void CreateUpDownHandler(const CreateUpDownRequest& block)
+{
+    int id = AllocateControlId();
+    CreateUpDownControl(upDownStyle, block.x, block.y, block.width, block.height, block.parent, id,
+                        runtime.instanceHandle, block.buddy, block.upper, block.lower, block.position);
+}
+
+void CreateStatusBarHandler(CreateStatusBarRequest& block)
+{
+    int id = AllocateControlId();
+    block.window = CreateStatusWindowA(statusBarStyle, block.text, block.parent, static_cast<UINT>(id));
+}
+
+void CreateToolTipHandler(CreateToolTipRequest& block)
+{
+    block.window = CreateWindowExA(toolTipExStyle, TOOLTIPS_CLASSA, nullptr, toolTipStyle, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, block.owner, nullptr,
+                                   runtime.instanceHandle, nullptr);
+    SendMessageA(block.window, TTM_SETMAXTIPWIDTH, 0, toolTipMaxWidth);
+    TTTOOLINFOA tool{};
+    tool.cbSize = toolRecordSize;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = block.owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(block.tool);
+    tool.hinst = runtime.instanceHandle;
+    tool.lpszText = const_cast<char*>(block.text);
+    SendMessageA(block.window, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// After the main window has gone, requests start no new work; the creation block is still
+// the executor's to free.
+void DropRequest(WPARAM opcode, LPARAM block)
+{
+    if (opcode == CreateMainWindowOpcode)
+        HeapFree(GetProcessHeap(), 0, reinterpret_cast<void*>(block));
+}
+
+LRESULT CALLBACK CatchRequest(int code, WPARAM flag, LPARAM message)
+{
+    const MSG* taken = reinterpret_cast<const MSG*>(message);
+    if (code >= 0 && taken->hwnd == nullptr && taken->message == requestMessage) {
+        ExecuteGuiRequest(*taken);
+        return TRUE;
+    }
+    return CallNextHookEx(requestCatcher, code, flag, message);
+}
+
 }  // namespace
 
 void CreateControlHandler(CreateControlRequest& block)
 {
-    HMENU id = block.useGivenId ? block.id : AllocateControlId();
+    HMENU id = block.useGivenId ? block.id : ControlIdAsMenu(AllocateControlId());
     HINSTANCE instance = block.useGivenId ? block.instance : runtime.instanceHandle;
     block.window = CreateWindowExA(block.exStyle, block.className, block.windowName, block.style,
                                    block.x, block.y, block.width, block.height, block.parent, id,
@@ -65,23 +187,60 @@ void InputPendingHandler(int32_t* pending)
     *pending = GetQueueStatus(QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON) != 0 ? 1 : 0;
 }
 
+// The opcodes of dialogs, menus, message flow and waiting that have no handler here do
+// nothing yet; those that signal still signal, so that no requester waits forever.
 void ExecuteGuiRequest(const MSG& message)
 {
     WPARAM opcode = message.wParam - requestBase;  // unsigned: below the base wraps high
     if (opcode > lastOpcode)
         return;
     void* block = reinterpret_cast<void*>(message.lParam);
-    switch (opcode) {
-    case CreateMainWindowOpcode:
-        CreateMainWindowHandler(static_cast<CreateMainWindowRequest*>(block));
-        break;
-    case CreateControlOpcode: CreateControlHandler(*static_cast<CreateControlRequest*>(block)); break;
-    case DestroyWindowOpcode: DestroyWindowHandler(*static_cast<DestroyWindowRequest*>(block)); break;
-    case CallFunctionOpcode: CallFunctionHandler(*static_cast<CallFunctionRequest*>(block)); break;
-    case SleepOpcode: Sleep(static_cast<DWORD>(message.lParam)); break;
-    case InputPendingOpcode: InputPendingHandler(static_cast<int32_t*>(block)); break;
-    default: break;
+    if (ProgramEndRequested()) {
+        DropRequest(opcode, message.lParam);
+    } else {
+        switch (opcode) {
+        case CreateMainWindowOpcode: CreateMainWindowHandler(static_cast<CreateMainWindowRequest*>(block)); break;
+        case CreateControlOpcode: CreateControlHandler(*static_cast<CreateControlRequest*>(block)); break;
+        case PeekMessageOpcode: break;
+        case OpenRuntimeDialogOpcode: OpenRuntimeDialogHandler(*static_cast<OpenRuntimeDialogRequest*>(block)); break;
+        case OpenTemplateDialogOpcode: OpenTemplateDialogHandler(*static_cast<OpenTemplateDialogRequest*>(block)); break;
+        case PopupMenuOpcode: break;
+        case DestroyWindowOpcode: DestroyWindowHandler(*static_cast<DestroyWindowRequest*>(block)); break;
+        case FileDialogOpcode: break;
+        case CreateTabControlOpcode: CreateTabControlHandler(*static_cast<CreateTabControlRequest*>(block)); break;
+        case ProcessPendingOpcode: break;
+        case CallFunctionOpcode: CallFunctionHandler(*static_cast<CallFunctionRequest*>(block)); break;
+        case CreateDialogWindowOpcode: CreateDialogWindowHandler(*static_cast<CreateDialogWindowRequest*>(block)); break;
+        case FolderDialogOpcode: break;
+        case EditBoxDialogOpcode: break;
+        case ListBoxDialogOpcode: break;
+        case InputDialogOpcode: break;
+        case SleepOpcode: Sleep(static_cast<DWORD>(message.lParam)); break;
+        case InputPendingOpcode: InputPendingHandler(static_cast<int32_t*>(block)); break;
+        case FillListOpcode: break;
+        case OpenDialogWithProcOpcode: OpenDialogWithProcHandler(*static_cast<OpenDialogWithProcRequest*>(block)); break;
+        case HoldMessagesOpcode: break;
+        case EndHoldOpcode: break;
+        case ResumeMessagesOpcode: break;
+        case SuspendMessagesOpcode: break;
+        case CreateUpDownOpcode: CreateUpDownHandler(*static_cast<CreateUpDownRequest*>(block)); break;
+        case CreateStatusBarOpcode: CreateStatusBarHandler(*static_cast<CreateStatusBarRequest*>(block)); break;
+        case CreateToolTipOpcode: CreateToolTipHandler(*static_cast<CreateToolTipRequest*>(block)); break;
+        default: break;
+        }
     }
     if (OpcodeSignalsCompletion(static_cast<GuiOpcode>(opcode)))
         SignalDone();
+}
+
+void CatchRequestsInModalLoops()
+{
+    requestCatcher = SetWindowsHookExA(WH_MSGFILTER, CatchRequest, nullptr, GetCurrentThreadId());
+}
+
+void StopCatchingRequests()
+{
+    if (requestCatcher != nullptr)
+        UnhookWindowsHookEx(requestCatcher);
+    requestCatcher = nullptr;
 }

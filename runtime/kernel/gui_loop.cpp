@@ -9,7 +9,12 @@
 
 int RunGuiThread()
 {
-    runtime.programThreadHandle = CreateThread(nullptr, 0, ProgramThreadMain, nullptr, 0, nullptr);
+    CatchRequestsInModalLoops();
+    PrepareSafePoints();
+    // Suspended until its id is known, which its safe points compare with.
+    runtime.programThreadHandle = CreateThread(nullptr, 0, ProgramThreadMain, nullptr, CREATE_SUSPENDED,
+                                               &runtime.programThreadId);
+    ResumeThread(runtime.programThreadHandle);
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -27,6 +32,7 @@ int RunGuiThread()
     }
 
     WaitForProgramThreadEnd();
+    StopCatchingRequests();
     CloseHandle(runtime.programThreadHandle);
     return static_cast<int>(message.wParam);
 }

@@ -63,6 +63,49 @@ struct CreateControlRequest {      // also CreateTabControlRequest (id and insta
     HWND window;                   // out
 };
 
+struct CreateTabControlRequest : CreateControlRequest {};  // windowName: the first tab's text
+
+struct OpenRuntimeDialogRequest {  // the dialog "LDIALOG", placed and titled at its creation
+    const char* title;
+    HWND parent;
+    int32_t x, y, width, height;
+    HWND window;                   // out
+};
+
+struct CreateDialogWindowRequest : OpenRuntimeDialogRequest {};  // a window of the class "DIALOG"
+
+struct OpenTemplateDialogRequest { // the template by name, else by the number the name spells
+    const char* templateName;
+    HWND parent;
+    HINSTANCE instance;
+    HWND window;                   // out
+};
+
+struct OpenDialogWithProcRequest { // "LDIALOG" with the requester's procedure; the whole block
+    DWORD procedureData[3];        // is its creation parameter, the other fields are the
+    DLGPROC dialogProcedure;       // procedure's own. Not signalled.
+};
+
+struct CreateUpDownRequest {
+    int32_t x, y, width, height;
+    HWND parent;
+    HWND buddy;
+    int32_t upper, lower, position;
+};
+
+struct CreateStatusBarRequest {
+    HWND parent;
+    const char* text;
+    HWND window;                   // out
+};
+
+struct CreateToolTipRequest {
+    HWND owner;
+    HWND tool;
+    const char* text;
+    HWND window;                   // out
+};
+
 struct DestroyWindowRequest {
     HWND window;
     int32_t result;                // out: non-zero when destroyed
@@ -74,8 +117,14 @@ struct CallFunctionRequest {
     int32_t result;                // out
 };
 
-// GUI thread: runs the handler of a retrieved request message.
+// GUI thread: runs the handler of a retrieved request message. Opcodes outside 0 to 26 are
+// ignored and not signalled; once the program's end was requested no request starts new work.
 void ExecuteGuiRequest(const MSG& message);
+
+// GUI thread: requests that a modal loop of the system (moving, sizing, menus, dialogs) takes
+// from the queue are carried out instead of being dispatched to no window and lost.
+void CatchRequestsInModalLoops();
+void StopCatchingRequests();
 
 // Program thread: posts a request; waits for completion when the opcode signals it.
 void PostGuiRequest(GuiOpcode opcode, void* block);

@@ -20,6 +20,25 @@ void GuiSleep(DWORD milliseconds);
 // Program thread: 1 when keyboard or mouse input waits in the GUI thread's queue.
 int32_t InputPending();
 
+// GUI thread, before the program thread starts: what its safe points need.
+void PrepareSafePoints();
+
 // GUI thread, after the loop: waits for the program thread to end while still answering
-// synchronous requests, so that a program thread caught in one is never left blocked.
+// synchronous requests, so that a program thread caught in one is never left blocked. After
+// RequestProgramEnd the wait is bounded: a program thread that reaches no safe point is ended
+// while it runs the program's own code, where it holds no lock of the system.
 void WaitForProgramThreadEnd();
+
+// Program thread: the safe point of every runtime entry (waits, requests, MCI commands, library
+// calls). The thread holds no lock here. It ends the thread once the program's end was
+// requested and waits while the GUI thread holds the program. Does nothing on other threads.
+void ProgramThreadSafePoint();
+
+// GUI thread: the main window is gone; the program thread ends at its next safe point, and
+// requests start no new work.
+void RequestProgramEnd();
+bool ProgramEndRequested();
+
+// GUI thread: the program stops at its next safe point until released (a move or size loop).
+void HoldProgramThread();
+void ReleaseProgramThread();

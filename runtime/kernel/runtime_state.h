@@ -42,6 +42,13 @@ struct RuntimeState {
 
     // --- Threads and loop ---
     LastEventRecord lastEvent;
+    // The program thread's safe points (ProgramThreadSafePoint). The GUI thread asks, the
+    // program thread obeys where it holds no lock.
+    DWORD programThreadId;         // set by RunGuiThread with programThreadHandle
+    volatile LONG programEndRequested;   // GUI thread, interlocked: the main window is gone
+    HANDLE programEndEvent;        // manual-reset, set with programEndRequested
+    volatile LONG programHoldRequested;  // GUI thread, interlocked: a move or size loop runs
+    HANDLE programReleaseEvent;    // manual-reset, set when the hold ends
     DWORD callArguments[callArgumentCapacity];  // program thread fills; GUI thread reads in a call
 
     // --- Runtime errors (any thread, interlocked) ---

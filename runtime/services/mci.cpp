@@ -2,6 +2,7 @@
 // string, and the error code of the last command is kept for the program to look at.
 #include "services/mci.h"
 
+#include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
 
 namespace {
@@ -20,8 +21,10 @@ void SetMciSender(MciSender sender)
 
 RtString SendMciCommand(RtString command)
 {
+    ProgramThreadSafePoint();
     char reply[replyBlockSize] = {};
     MCIERROR result = mciSender(command.Text(), reply, replyCapacity, nullptr);
+    ProgramThreadSafePoint();   // not inside the device's locks when the program has to end
     StoreInterlocked(runtime.lastMciError, static_cast<LONG>(result & 0xFFFF));
     reply[replyCapacity - 1] = 0;   // a device that fills the whole capacity still ends here
     return RtString(reply);

@@ -1,0 +1,26 @@
+// Reporting input to the program thread: the pieces that the main window procedure and the
+// procedures of the runtime's dialog windows share. Fields are always written (interlocked)
+// before the events are pulsed, so a thread released by a pulse sees the new values.
+#pragma once
+#include <windows.h>
+
+#include <initializer_list>
+
+// PulseEvent on each event, in the order given.
+void PulseEvents(std::initializer_list<HANDLE> events);
+
+// The command identifier of a WM_COMMAND negated and sign-extended from 16 bits, the way
+// menuItem reports control commands.
+LONG NegatedCommandId(WPARAM wParam);
+
+// WM_NOTIFY: records a control notification and reports it; always returns 0.
+LRESULT ReportNotification(const NMHDR& header);
+
+// WM_HSCROLL and WM_VSCROLL: moves the scroll bar control by the scroll code. Returns true
+// for SB_ENDSCROLL, which the caller passes on to its default procedure and then reports.
+bool MoveScrollBar(HWND bar, WPARAM wParam);
+void ReportScrollEnd();
+
+// DM_GETDEFID: Enter in a dialog-like window moves the focus on and reports code 13.
+// The main window keeps the focus when it holds it itself (pass it as keepFocusOn).
+void ReportEnterKey(HWND keepFocusOn);
