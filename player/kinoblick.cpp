@@ -1,15 +1,10 @@
-// The smallest program on the runtime: a window until Escape is pressed.
+// Kinoblick.exe: the program thread synchronises with the GUI thread and runs the player.
 #include "kernel/program_thread.h"
-#include "kernel/runtime_state.h"
 #include "kernel/startup.h"
-#include "kernel/windowing.h"
+#include "player/player.h"
 
 extern "C" DWORD WINAPI ProgramThreadMain(void*)
 {
     SynchronizeWithGuiThread();
-    SetMainWindowGeometry(100, 100, 640, 480);
-    for (int pass = 0; pass < 500 && runtime.lastKey != 27; ++pass)
-        GuiSleep(20);
-    PostQuitToGuiThread();
-    return 0;
+    return RunPlayer();
 }

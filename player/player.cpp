@@ -1,0 +1,208 @@
+// Kinoblick, the player program: reads the command line, opens the medium through MCI under the
+// alias VIDEO, shows it in a topmost window that covers the screen and watches the playback
+// every 20 ms until the medium ends (when played once) or Escape is pressed. Space pauses and
+// resumes.
+#include "player/player.h"
+
+#include "kernel/program_thread.h"
+#include "kernel/runtime_state.h"
+#include "kernel/windowing.h"
+#include "services/library_calls.h"
+#include "services/mci.h"
+#include "services/parameters.h"
+#include "services/window_commands.h"
+#include "values/program_objects.h"
+#include "values/rt_string.h"
+#include "values/string_functions.h"
+
+namespace {
+
+// Four characters per entry: a name ending in one of them opens as MPEGVIDEO.
+const char mpegSuffixList[] = ".mpg|.mpe|.dat|mpeg|.mp3|mpg2|peg2|svcd";
+
+const char usageText[] =
+    "Kinoblick.exe P1 (P2) (P3)\r\r"
+    "P1:\rPfad + Dateiname\r\r"
+    "P2: (optional)\r1 = auf Vollbild skalieren\r0 = 100% Größe, zentrieren\r\r"
+    "P3: (optional)\r1 = Endloswiederholung\r0 = einmal abspielen\r";
+const char cannotPlayText[] = "Datei konnte nicht abgespielt werden:\r\r";
+
+constexpr int32_t escapeKey = 27;
+constexpr DWORD spaceKey = 0x20;
+
+// The program's variables; fileNameText is one of the runtime's program objects.
+int32_t scaleToScreen;   // nonzero: the picture fills the screen width
+int32_t repeatEndless;   // nonzero: the medium starts again at its end
+int32_t isMpeg;
+int32_t openResult;      // the device identifier; 0 when the open failed
+int32_t videoLength;     // frames
+double sourceWidth;      // the picture size, then the destination's size
+double sourceHeight;
+double destX;
+double destY;
+int32_t pauseLatch;      // 1 while the Space press that toggled pause is still held
+int32_t loopCondition;
+
+double SourceField(int32_t fieldNumber)
+{
+    return ParseValue(ExtractField(SendMciCommand("WHERE VIDEO SOURCE"), fieldNumber, " ")).real;
+}
+
+// The destination rectangle in the main window: the picture scaled to the screen width, or at
+// its own size, centred. A device that reports no usable picture size gets the whole screen.
+void ComputeDestination()
+{
+    double screenWidth = runtime.screenWidth;
+    double screenHeight = runtime.screenHeight;
+    if (isMpeg == 1 && sourceHeight > sourceWidth) {
+        double width = sourceWidth;
+        sourceWidth = sourceHeight;
+        sourceHeight = width;
+    }
+    if (!(sourceWidth > 0.0 && sourceHeight > 0.0)) {
+        sourceWidth = screenWidth;
+        sourceHeight = screenHeight;
+    }
+    if (scaleToScreen != 0) {
+        sourceHeight = (screenWidth / sourceWidth) * sourceHeight;
+        sourceWidth = screenWidth;
+    }
+    destX = (screenWidth - sourceWidth) * 0.5;
+    destY = (screenHeight - sourceHeight) * 0.5;
+}
+
+RtString DestinationCommand()
+{
+    RtString command("PUT VIDEO DESTINATION AT ");
+    command.AppendString(RtString::FromReal(destX)).AppendText(" ");
+    command.AppendString(RtString::FromReal(destY)).AppendText(" ");
+    command.AppendString(RtString::FromReal(sourceWidth)).AppendText(" ");
+    return command.AppendString(RtString::FromReal(sourceHeight));
+}
+
+void ReadCommandLine()
+{
+    if (runtime.parameterCount == 0) {
+        Value usage = ValueFromInteger(1);
+        ShowNoticeAndEnd(1, &usage);
+    }
+    if (runtime.parameterCount >= 1)
+        fileNameText = GetParameter(1);
+    if (runtime.parameterCount >= 2)
+        scaleToScreen = ParseInteger(GetParameter(2));
+    if (runtime.parameterCount >= 3)
+        repeatEndless = ParseInteger(GetParameter(3));
+    if (FindSubstring(ToLowerCase(TakeRight(fileNameText, 4)), mpegSuffixList) > 0)
+        isMpeg = 1;
+}
+
+void PrepareWindow()
+{
+    SetWindowStyleFlags(0x70);
+    SetMainWindowGeometry(0, 0, runtime.screenWidth, runtime.screenHeight);
+    SetWindowTitle("Kinoblick");
+    PlaceWindow(runtime.mainWindow, 0, 0, runtime.screenWidth, runtime.screenHeight, -1);
+    SetTrueColorMode(1);
+}
+
+// Opens and starts the medium and moves its picture into the main window.
+void StartMedium()
+{
+    openResult = ParseInteger(SendMciCommand(OpenCommandText(ShortPathName(fileNameText), isMpeg)));
+    if (openResult == 0)
+        ShowNoticeAndEnd(0, nullptr);
+    SendMciCommand("SET VIDEO TIME FORMAT FRAMES");
+    SendMciCommand("PLAY VIDEO");
+    videoLength = ParseInteger(SendMciCommand("STATUS VIDEO LENGTH"));
+    sourceWidth = SourceField(3);
+    sourceHeight = SourceField(4);
+    ShowCursor(FALSE);
+    ComputeDestination();
+    SetDecimals(0);
+    SendMciCommand(RtString("WINDOW VIDEO HANDLE ")
+                       .Concat(RtString::FromLong(static_cast<int32_t>(reinterpret_cast<INT_PTR>(runtime.mainWindow)))));
+    ClearWindow(isMpeg == 1 ? MakeColor(16, 0, 16) : MakeColor(0, 0, 0));
+    SendMciCommand(DestinationCommand());
+    FocusWindow(runtime.mainWindow);
+}
+
+// GetAsyncKeyState answers a 16-bit value; only its low half is defined in the 32-bit result,
+// so the sign is taken from bit 15.
+int16_t SpaceKeyState()
+{
+    return static_cast<int16_t>(CallLibraryFunction("User32", "GetAsyncKeyState", {spaceKey}));
+}
+
+// One pass of the playback loop; false when playing once and the medium has ended.
+bool WatchPlayback()
+{
+    GuiSleep(20);
+    bool rewound = false;
+    RtString position = SendMciCommand("STATUS VIDEO POSITION");
+    // A length of 0 is a device that cannot count frames: its position is no sign of the end.
+    if (videoLength > 0 && position.Equals(RtString::FromLong(videoLength))) {
+        if (repeatEndless == 0)
+            return false;
+        SendMciCommand("SEEK VIDEO TO 0");
+        rewound = true;
+    }
+    if (SendMciCommand("STATUS VIDEO MODE").Equals("stopped")) {
+        if (repeatEndless == 0)
+            return false;
+        // Some devices stop one frame short of the length they report; playing on from there
+        // would show nothing, so a device that stopped by itself starts again from the beginning.
+        if (!rewound)
+            SendMciCommand("SEEK VIDEO TO 0");
+        SendMciCommand("PLAY VIDEO");
+    }
+    if (SpaceKeyState() < 0 && pauseLatch == 0) {
+        pauseLatch = 1;
+        SendMciCommand(SendMciCommand("STATUS VIDEO MODE").Equals("paused") ? "PLAY VIDEO" : "PAUSE VIDEO");
+    }
+    if (SpaceKeyState() > -1)
+        pauseLatch = 0;
+    return true;
+}
+
+DWORD WatchUntilEnd()
+{
+    PushValue(loopCondition);
+    loopCondition = runtime.lastKey != escapeKey ? 1 : 0;
+    while (loopCondition == 1) {
+        if (!WatchPlayback())
+            break;
+        loopCondition = runtime.lastKey != escapeKey ? 1 : 0;
+    }
+    PopValue(&loopCondition);
+    ShowCursor(TRUE);
+    SendMciCommand("CLOSE VIDEO");
+    return PostThreadMessageA(runtime.guiThreadId, WM_QUIT, 0, 0) ? 0 : 1;
+}
+
+}  // namespace
+
+RtString OpenCommandText(RtString shortPath, int32_t mpeg)
+{
+    if (FindSubstring(" ", shortPath) > 0)
+        shortPath = RtString("\"").Concat(shortPath).Concat("\"");
+    RtString command = RtString("OPEN ").Concat(shortPath);
+    return command.Concat(mpeg == 1 ? " TYPE MPEGVIDEO ALIAS VIDEO" : " TYPE AVIVIDEO ALIAS VIDEO");
+}
+
+Value ShowNoticeAndEnd(int32_t count, const Value* argument)
+{
+    StoreProcedureArguments(count, argument);
+    if (IntArgument(1) == 1)
+        ShowMessageBox(usageText, "Kinoblick Aufruf:", MB_ICONINFORMATION);
+    else
+        ShowMessageBox(RtString(cannotPlayText).Concat(fileNameText), "Kinoblick", MB_ICONEXCLAMATION);
+    EndProgramThread();
+}
+
+DWORD RunPlayer()
+{
+    ReadCommandLine();
+    PrepareWindow();
+    StartMedium();
+    return WatchUntilEnd();
+}
