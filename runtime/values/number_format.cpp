@@ -129,7 +129,9 @@ RtString FormatFixed(double x, int32_t decimals, const char* separator)
 
     std::string text = negative ? "-" : "";
     const std::string d(digits.Text(), digits.Length());
-    if (point > 0) {
+    if (point > 0 && d.empty()) {
+        text += '0';  // a negative setting rounded the value away: 12345 to millions is 0
+    } else if (point > 0) {
         // With a negative decimals setting the digits stop before the point: fill with zeros.
         std::string whole = d.substr(0, std::min<size_t>(point, d.size()));
         whole.resize(static_cast<size_t>(point), '0');

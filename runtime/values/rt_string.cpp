@@ -58,13 +58,6 @@ RtString& RtString::operator=(RtString&& other) noexcept
     return *this;
 }
 
-void RtString::ReleaseText()
-{
-    std::free(text);
-    text = nullptr;
-    length = 0;
-}
-
 void RtString::TakeBlock(char* block, uint32_t newLength)
 {
     std::free(text);
@@ -84,7 +77,8 @@ RtString RtString::ConstructFromRange(const char* source, int32_t offset, uint32
 
 RtString& RtString::AssignText(const char* source)
 {
-    ReleaseText();
+    // The copy is made before the old block is freed, so a text taken from this very string
+    // (s = s.Text()) stays readable.
     if (source == nullptr)
         source = emptyText;
     uint32_t newLength = static_cast<uint32_t>(std::strlen(source));

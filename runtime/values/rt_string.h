@@ -46,7 +46,6 @@ public:
     char* text;
 
 private:
-    void ReleaseText();
     void TakeBlock(char* block, uint32_t newLength);
     void PadToFieldWidth();
 };

@@ -4,22 +4,36 @@
 
 namespace {
 
-BOOL CALLBACK CollectMessageBox(HWND window, LPARAM found)
+struct BoxSearch {
+    DWORD processId;
+    std::vector<HWND> boxes;
+};
+
+BOOL CALLBACK CollectMessageBox(HWND window, LPARAM search)
 {
+    auto* wanted = reinterpret_cast<BoxSearch*>(search);
     char className[32] = {};
     GetClassNameA(window, className, sizeof className);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId() && lstrcmpA(className, "#32770") == 0 && IsWindowVisible(window))
-        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    if (process == wanted->processId && lstrcmpA(className, "#32770") == 0 && IsWindowVisible(window))
+        wanted->boxes.push_back(window);
     return TRUE;
 }
 
-std::vector<HWND> ProcessMessageBoxes()
+std::vector<HWND> ProcessMessageBoxes(DWORD processId)
 {
-    std::vector<HWND> boxes;
-    EnumWindows(CollectMessageBox, reinterpret_cast<LPARAM>(&boxes));
-    return boxes;
+    BoxSearch search{processId, {}};
+    EnumWindows(CollectMessageBox, reinterpret_cast<LPARAM>(&search));
+    return search.boxes;
+}
+
+// After the answer: the box must be gone before the next search, or it would be found again.
+void WaitUntilGone(HWND box, DWORD timeoutMilliseconds)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(box) && IsWindowVisible(box) && GetTickCount() - start < timeoutMilliseconds)
+        Sleep(10);
 }
 
 std::string WindowText(HWND window)
@@ -45,10 +59,15 @@ std::string BoxMessageText(HWND box)
 
 MessageBoxSeen AnswerMessageBox(int buttonId, DWORD timeoutMilliseconds)
 {
+    return AnswerProcessMessageBox(GetCurrentProcessId(), buttonId, timeoutMilliseconds);
+}
+
+MessageBoxSeen AnswerProcessMessageBox(DWORD processId, int buttonId, DWORD timeoutMilliseconds)
+{
     MessageBoxSeen seen;
     DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMilliseconds) {
-        std::vector<HWND> boxes = ProcessMessageBoxes();
+        std::vector<HWND> boxes = ProcessMessageBoxes(processId);
         if (!boxes.empty()) {
             HWND box = boxes.front();
             Sleep(50);  // let the box finish its initialisation before it is read
@@ -57,8 +76,10 @@ MessageBoxSeen AnswerMessageBox(int buttonId, DWORD timeoutMilliseconds)
             seen.text = BoxMessageText(box);
             seen.owner = GetWindow(box, GW_OWNER);
             seen.hasCancel = GetDlgItem(box, IDCANCEL) != nullptr && IsWindowVisible(GetDlgItem(box, IDCANCEL));
+            seen.hasOk = GetDlgItem(box, IDOK) != nullptr && IsWindowVisible(GetDlgItem(box, IDOK));
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
+            WaitUntilGone(box, timeoutMilliseconds);
             return seen;
         }
         Sleep(20);
@@ -93,5 +114,5 @@ MessageBoxSeen MessageBoxAnswerer::Result()
 
 int CountMessageBoxes()
 {
-    return static_cast<int>(ProcessMessageBoxes().size());
+    return static_cast<int>(ProcessMessageBoxes(GetCurrentProcessId()).size());
 }

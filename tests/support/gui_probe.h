@@ -10,11 +10,16 @@ struct MessageBoxSeen {
     std::string caption;
     std::string text;
     HWND owner = nullptr;
+    bool hasOk = false;
     bool hasCancel = false;
 };
 
-// Waits up to timeout for a message box of this process, reads it and presses buttonId.
+// Waits up to timeout for a message box of this process, reads it, presses buttonId and waits
+// until the box has gone.
 MessageBoxSeen AnswerMessageBox(int buttonId, DWORD timeoutMilliseconds = 10000);
+
+// The same for a box of another process (a child the test started).
+MessageBoxSeen AnswerProcessMessageBox(DWORD processId, int buttonId, DWORD timeoutMilliseconds = 10000);
 
 // Runs AnswerMessageBox on a thread of its own, for boxes shown by the calling thread.
 class MessageBoxAnswerer {

@@ -4,6 +4,23 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <initializer_list>
+
+#include "kernel/gui_request.h"
+#include "kernel/runtime_state.h"
+
 // Called on the program thread before the cases run, after it has synchronised with the GUI
 // thread. A test program may define it to set the runtime up; the default does nothing.
 void PrepareRuntimeTests();
+
+// Program thread: calls a function on the GUI thread through CallFunctionRequest (synchronous),
+// with the arguments in callArguments; returns the function's result.
+inline int32_t CallOnGuiThread(const void* function, std::initializer_list<DWORD> arguments = {})
+{
+    int32_t count = 0;
+    for (DWORD argument : arguments)
+        runtime.callArguments[count++] = argument;
+    CallFunctionRequest block{function, count, 0};
+    SendGuiRequest(CallFunctionOpcode, reinterpret_cast<LPARAM>(&block));
+    return block.result;
+}

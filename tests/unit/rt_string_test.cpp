@@ -119,6 +119,36 @@ TEST(RtString, Appending)
     EXPECT_EQ(none.CompareText(""), 1);
 }
 
+TEST(RtString, TextsOfTheStringItselfCanBeAssignedAndAppended)
+{
+    RtString s("abc");
+    s.AssignText(s.Text());
+    EXPECT_EQ(Bytes(s), "abc");
+    s.AssignText(s.Text() + 1);
+    EXPECT_EQ(Bytes(s), "bc");
+    s.AppendText(s.Text());
+    EXPECT_EQ(Bytes(s), "bcbc");
+    s.ReplaceRange(2, 0, s);
+    EXPECT_EQ(Bytes(s), "bcbcbcbc");
+    ExpectWellFormed(s);
+
+    RtString absent("xy");
+    std::free(absent.text);
+    absent.text = nullptr;
+    RtString target("t");
+    target.AssignString(absent);
+    EXPECT_EQ(Bytes(target), "");
+    ExpectWellFormed(target);
+}
+
+TEST(RtString, AppendCharZeroOnTheEmptyString)
+{
+    RtString s;
+    s.AppendChar(0);
+    EXPECT_EQ(Bytes(s), std::string("\0", 1));
+    ExpectWellFormed(s);
+}
+
 TEST(RtString, ConcatLeavesOperandsAlone)
 {
     RtString left("left"), right("right");
@@ -178,6 +208,8 @@ TEST_F(NumberSettings, IntegersAndPadding)
     EXPECT_EQ(Bytes(RtString::FromReal(1.5)), "1.500000");
     runtime.minFieldWidth = 12;
     EXPECT_EQ(Bytes(RtString::FromReal(1.5)), "    1.500000");
+    runtime.minFieldWidth = -1;  // huge when compared unsigned: pads nothing rather than 4 GB
+    EXPECT_EQ(Bytes(RtString::FromInt(7)), "7");
 }
 
 struct RealCase {
@@ -217,6 +249,9 @@ const RealCase realCases[] = {
     {50.0, -2, "100"},
     {4.0, -2, "0"},
     {0.5, -2, "0"},
+    {12345.0, -6, "0"},            // rounded away entirely: one zero, not a row of them
+    {-12345.0, -6, "-0"},
+    {0.0, 0, "0"},
     {1.0, 20, "1.00000000000000000000"},
     {0.1, 20, "0.10000000000000000555"},
 };

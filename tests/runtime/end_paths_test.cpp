@@ -1,0 +1,176 @@
+// The ways a program ends, each in a process of its own (end_paths_program), and the reports
+// that end it, read back from the child's real message boxes.
+#include <string>
+#include <vector>
+
+#include "support/gui_probe.h"
+#include "support/runtime_test.h"
+
+namespace {
+
+constexpr DWORD patience = 30000;   // milliseconds; reached only when something is broken
+constexpr DWORD timedOut = 0xFFFFFFFF;
+
+const std::string boxText = "Zeilennummer nicht verf\xFCgbar.";
+
+std::string ProgramPath()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path);
+    return folder.substr(0, folder.find_last_of("\\/") + 1) + "end_paths_program.exe";
+}
+
+class Child {
+public:
+    explicit Child(const std::string& arguments)
+    {
+        std::string commandLine = "\"" + ProgramPath() + "\" " + arguments;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &process) != 0;
+    }
+    ~Child()
+    {
+        if (!started)
+            return;
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(process.hProcess, timedOut);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    DWORD Id() const { return process.dwProcessId; }
+
+    // The exit code, or timedOut when the child does not end in time (it is then ended).
+    DWORD ExitCode()
+    {
+        if (WaitForSingleObject(process.hProcess, patience) != WAIT_OBJECT_0) {
+            TerminateProcess(process.hProcess, timedOut);
+            WaitForSingleObject(process.hProcess, patience);
+            return timedOut;
+        }
+        DWORD code = timedOut;
+        GetExitCodeProcess(process.hProcess, &code);
+        return code;
+    }
+
+    bool started = false;
+
+private:
+    PROCESS_INFORMATION process{};
+};
+
+struct WindowSearch {
+    DWORD processId;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM search)
+{
+    auto* wanted = reinterpret_cast<WindowSearch*>(search);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char className[32] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (process == wanted->processId && lstrcmpA(className, wanted->className) == 0 && IsWindowVisible(window)) {
+        wanted->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Waits for the child's visible window of the class.
+HWND FindChildWindow(DWORD processId, const char* className)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < patience) {
+        WindowSearch search{processId, className, nullptr};
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr)
+            return search.found;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+TEST(EndPaths, TheProgramReturnsAfterPostingQuit)
+{
+    Child child("return");
+    ASSERT_TRUE(child.started) << ProgramPath();
+    EXPECT_EQ(child.ExitCode(), 0u);
+}
+
+TEST(EndPaths, EndProgramThread)
+{
+    Child child("end");
+    ASSERT_TRUE(child.started);
+    EXPECT_EQ(child.ExitCode(), 0u);
+}
+
+TEST(EndPaths, TheMainWindowIsClosedWhileTheProgramIsBusy)
+{
+    Child child("close");
+    ASSERT_TRUE(child.started);
+    HWND window = FindChildWindow(child.Id(), "FENSTER");
+    ASSERT_NE(window, nullptr);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(child.ExitCode(), 0u) << "102: the program thread outlived its window";
+}
+
+TEST(EndPaths, ParametersComeFromTheRealCommandLine)
+{
+    Child child("parameters \"C:\\My Clips\\a b.avi\"   1 \"\" x\ty \"quoted\"letters \xE4\xF6\xFC \"open to  the end ");
+    ASSERT_TRUE(child.started);
+    EXPECT_EQ(child.ExitCode(), 0u) << "110 + i: parameter i differs";
+}
+
+struct ExpectedBox {
+    int answer;
+    const char* caption;
+    bool withCancel;
+    bool ownedByMainWindow;
+};
+
+struct FatalCase {
+    const char* mode;
+    std::vector<ExpectedBox> boxes;
+};
+
+const FatalCase fatalCases[] = {
+    {"error248", {{IDOK, "Funktion in DLL nicht vohanden: Foo", false, false}}},
+    {"error248-window", {{IDOK, "Funktion in DLL nicht vohanden: Foo", false, true}}},
+    {"error207", {{IDOK, "", false, false}}},
+    {"warning", {{IDCANCEL, "Negative Fenstergr\xF6\xDF" "e!", true, false},
+                 {IDOK, "Programm abgebrochen!", false, false}}},
+    {"mode0", {{IDOK, "Fehler beim Laden der DLL: nosuch.dll", false, false}}},
+    {"mode2", {{IDOK, "Negative Fenstergr\xF6\xDF" "e!", false, false}}},
+};
+
+TEST(EndPaths, FatalReportsShowTheirBoxesAndEndTheProgram)
+{
+    for (const FatalCase& c : fatalCases) {
+        Child child(c.mode);
+        ASSERT_TRUE(child.started);
+        HWND mainWindow = nullptr;
+        for (size_t i = 0; i < c.boxes.size(); ++i) {
+            const ExpectedBox& expected = c.boxes[i];
+            if (expected.ownedByMainWindow && mainWindow == nullptr)
+                mainWindow = FindChildWindow(child.Id(), "FENSTER");
+            MessageBoxSeen box = AnswerProcessMessageBox(child.Id(), expected.answer, patience);
+            ASSERT_TRUE(box.found) << c.mode << " box " << i;
+            EXPECT_EQ(box.caption, expected.caption) << c.mode << " box " << i;
+            EXPECT_EQ(box.text, boxText) << c.mode << " box " << i;
+            EXPECT_TRUE(box.hasOk) << c.mode << " box " << i;
+            EXPECT_EQ(box.hasCancel, expected.withCancel) << c.mode << " box " << i;
+            EXPECT_EQ(box.owner, expected.ownedByMainWindow ? mainWindow : nullptr) << c.mode << " box " << i;
+        }
+        EXPECT_EQ(child.ExitCode(), 0u) << c.mode << ": 101 means the report returned";
+    }
+}
+
+}  // namespace

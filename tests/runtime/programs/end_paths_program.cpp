@@ -1,0 +1,94 @@
+// A program on the runtime that ends the way its first parameter names, for end_paths_test.
+// Exit code 0 means the program ended that way; codes from 100 on tell what went wrong:
+//   100 the mode is unknown, 101 a report that should have ended the program returned,
+//   102 the program thread outlived the main window, 110 + i parameter i is not the expected one.
+#include <cstring>
+
+#include "kernel/program_thread.h"
+#include "kernel/runtime_state.h"
+#include "kernel/startup.h"
+#include "kernel/windowing.h"
+#include "services/runtime_errors.h"
+
+namespace {
+
+void Quit(WPARAM exitCode)
+{
+    PostThreadMessageA(runtime.guiThreadId, WM_QUIT, exitCode, 0);
+}
+
+// The words end_paths_test passes after the mode for the "parameters" mode.
+const char* const expectedParameters[] = {"parameters", "C:\\My Clips\\a b.avi", "1", "", "x\ty",
+                                          "quoted", "letters", "\xE4\xF6\xFC", "open to  the end "};
+
+WPARAM CheckParameters()
+{
+    constexpr LONG expectedCount = sizeof expectedParameters / sizeof expectedParameters[0];
+    if (runtime.parameterCount != expectedCount || runtime.parameters.size() != expectedCount + 1u)
+        return 110;
+    for (LONG i = 1; i <= expectedCount; ++i) {
+        if (runtime.parameters[i].CompareText(expectedParameters[i - 1]) != 0)
+            return 110 + i;
+    }
+    return 0;
+}
+
+// Busy on the program thread until the main window's end terminates it; gives up after a while.
+void SpinUntilTerminated()
+{
+    DWORD start = GetTickCount();
+    volatile DWORD counter = 0;
+    while (GetTickCount() - start < 30000)
+        counter = counter + 1;
+    Quit(102);
+}
+
+void CreateMainWindowForTheDriver()
+{
+    SetMainWindowGeometry(50, 50, 320, 200);
+}
+
+}  // namespace
+
+extern "C" DWORD WINAPI ProgramThreadMain(void*)
+{
+    SynchronizeWithGuiThread();
+    const char* mode = runtime.parameters.size() > 1 ? runtime.parameters[1].Text() : "";
+    if (std::strcmp(mode, "return") == 0) {
+        PostQuitToGuiThread();
+        return 0;
+    }
+    if (std::strcmp(mode, "end") == 0)
+        EndProgramThread();
+    if (std::strcmp(mode, "close") == 0) {
+        CreateMainWindowForTheDriver();
+        SpinUntilTerminated();
+        return 0;
+    }
+    if (std::strcmp(mode, "parameters") == 0) {
+        Quit(CheckParameters());
+        return 0;
+    }
+    if (std::strcmp(mode, "error248") == 0) {
+        RuntimeError(248, "Foo");
+    } else if (std::strcmp(mode, "error248-window") == 0) {
+        CreateMainWindowForTheDriver();
+        RuntimeError(248, "Foo");
+    } else if (std::strcmp(mode, "error207") == 0) {
+        RuntimeError(207, nullptr);
+    } else if (std::strcmp(mode, "warning") == 0) {
+        RuntimeWarning(223, nullptr);   // the driver answers Cancel
+    } else if (std::strcmp(mode, "mode0") == 0) {
+        runtime.errorMode = 0;
+        RuntimeWarning(223, nullptr);   // silent
+        RuntimeError(247, "nosuch.dll");
+    } else if (std::strcmp(mode, "mode2") == 0) {
+        runtime.errorMode = 2;
+        RuntimeWarning(223, nullptr);
+    } else {
+        Quit(100);
+        return 0;
+    }
+    Quit(101);
+    return 0;
+}
