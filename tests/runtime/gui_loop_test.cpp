@@ -1,6 +1,7 @@
 // The GUI loop on the real runtime: which queued messages reach LastEvent and pulse
 // messageEvent, and how a synchronous wait passes through the GUI thread.
 #include "kernel/program_thread.h"
+#include "support/gui_hold.h"
 #include "support/runtime_test.h"
 
 namespace {
@@ -142,34 +143,12 @@ TEST(GuiLoop, RequestMessagesNeitherRecordNorPulse)
     EXPECT_EQ(runtime.lastEvent.lParam, sentinel);
 }
 
-// Holds the GUI thread inside a posted CallFunctionRequest until a sent message waits for it.
-volatile LONG guiThreadReleased;
-HANDLE guiThreadBusy;
-
-int __cdecl HoldUntilASentMessageWaits()
-{
-    SetEvent(guiThreadBusy);
-    DWORD start = GetTickCount();
-    while ((GetQueueStatus(QS_SENDMESSAGE) & QS_SENDMESSAGE) == 0 && GetTickCount() - start < patience)
-        Sleep(1);
-    InterlockedExchange(&guiThreadReleased, 1);
-    return 0;
-}
-
 TEST(GuiLoop, GuiSleepOfZeroReturnsOnlyAfterTheGuiThreadTookIt)
 {
-    guiThreadBusy = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    guiThreadReleased = 0;
-    static CallFunctionRequest hold{reinterpret_cast<const void*>(HoldUntilASentMessageWaits), 0, -1};
-    PostThreadMessageA(runtime.guiThreadId, requestMessage, requestBase + CallFunctionOpcode,
-                       reinterpret_cast<LPARAM>(&hold));
-    ASSERT_EQ(WaitForSingleObject(guiThreadBusy, patience), WAIT_OBJECT_0);
-
+    GuiThreadHold hold;
+    ASSERT_TRUE(hold.Holding());
     GuiSleep(0);
-    EXPECT_EQ(guiThreadReleased, 1) << "GuiSleep(0) returned while the GUI thread was busy";
-    EXPECT_EQ(WaitForSingleObject(runtime.requestDoneEvent, patience), WAIT_OBJECT_0);
-    EXPECT_EQ(hold.result, 0);
-    CloseHandle(guiThreadBusy);
+    EXPECT_EQ(GuiThreadHold::Released(), 1) << "GuiSleep(0) returned while the GUI thread was busy";
 }
 
 }  // namespace
