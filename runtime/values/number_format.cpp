@@ -117,6 +117,10 @@ void FixedPointDigits(double x, int32_t decimals, RtString& digits, int32_t& poi
 
 RtString FormatFixed(double x, int32_t decimals, const char* separator)
 {
+    // The smallest subnormal has 1074 fraction digits; past them a double has only zeros. A
+    // larger setting gives those digits and no more, rather than gigabytes of zeros.
+    constexpr int32_t maxFractionDigits = 1100;
+    decimals = std::min(decimals, maxFractionDigits);
     if (std::isnan(x))
         return RtString("nan");
     if (std::isinf(x))

@@ -56,5 +56,6 @@ private:
 void FixedPointDigits(double x, int32_t decimals, RtString& digits, int32_t& pointPosition,
                       bool& negative);
 
-// The fixed-point text of x with the given fraction digits and separator, unpadded.
+// The fixed-point text of x with the given fraction digits (at most 1100, past every digit a
+// double has) and separator, unpadded.
 RtString FormatFixed(double x, int32_t decimals, const char* separator);

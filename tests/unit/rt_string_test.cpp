@@ -279,6 +279,11 @@ TEST_F(NumberSettings, VeryLongFixedPointFormsKeepEveryDigit)
     EXPECT_EQ(tiny.size(), 2u + 1100u);
     EXPECT_EQ(tiny.substr(0, 2 + 323), "0." + std::string(323, '0'));
     EXPECT_EQ(tiny.substr(2 + 323, 5), "49406");
+
+    runtime.decimals = INT32_MAX;   // beyond every digit a double has: capped, not a crash
+    EXPECT_EQ(Bytes(RtString::FromReal(0.5)), "0.5" + std::string(1099, '0'));
+    runtime.decimals = INT32_MIN;
+    EXPECT_EQ(Bytes(RtString::FromReal(-1e300)), "-0");
 }
 
 TEST_F(NumberSettings, TheSeparatorComesFromTheLocaleSetting)
