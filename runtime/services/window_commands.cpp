@@ -111,7 +111,7 @@ void PlaceWindow(HWND window, int32_t x, int32_t y, int32_t width, int32_t heigh
     switch (zOrder) {
     case -2: insertAfter = HWND_NOTOPMOST; break;
     case -1: insertAfter = HWND_TOPMOST; break;
-    case 0: flags |= SWP_NOZORDER; break;
+    case 0: flags |= SWP_NOZORDER | SWP_NOACTIVATE; break;   // activating would raise it
     case 1: insertAfter = HWND_BOTTOM; break;
     default: break;
     }
