@@ -5,9 +5,11 @@
 // up and loaded when the system can, and refused with error 247 when it cannot.
 #include "services/library_calls.h"
 
+#include <algorithm>
 #include <string>
 
 #include "kernel/gui_request.h"
+#include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
 #include "services/runtime_errors.h"
 
@@ -29,17 +31,24 @@ std::string LoadName(const std::string& library)
     return library;
 }
 
-// The call itself, on the GUI thread. There the program thread is held still meanwhile, so it
-// cannot touch callArguments; from the program thread the call is a synchronous request.
-int32_t CallOnGuiThread(FARPROC function, int32_t count)
+// The call itself, always on the GUI thread. From the program thread it is a synchronous request
+// that reads the values from callArguments. On the GUI thread the values stay in the caller's
+// own table, so a table the program thread has just filled for its next request is left alone,
+// and the program thread is held at its next safe point meanwhile: it never stops inside a lock
+// the called function might need, as it could if it were suspended wherever it stood.
+int32_t CallOnGuiThread(FARPROC function, const DWORD* values, int32_t count)
 {
     const void* address = reinterpret_cast<const void*>(function);
     if (GetCurrentThreadId() == runtime.guiThreadId) {
-        SuspendThread(runtime.programThreadHandle);
-        int32_t result = CallWithArguments(address, runtime.callArguments, count);
-        ResumeThread(runtime.programThreadHandle);
+        bool holdHere = runtime.programHoldRequested == 0;   // a move loop may hold it already
+        if (holdHere)
+            HoldProgramThread();
+        int32_t result = CallWithArguments(address, values, count);
+        if (holdHere)
+            ReleaseProgramThread();
         return result;
     }
+    std::copy(values, values + count, runtime.callArguments);
     CallFunctionRequest block{address, count, 0};
     SendGuiRequest(CallFunctionOpcode, reinterpret_cast<LPARAM>(&block));
     return block.result;
@@ -54,9 +63,9 @@ int32_t CallLibraryFunction(RtString library, RtString function, std::initialize
         RuntimeError(248, detail.c_str());
         return -1;
     }
-    int32_t count = 0;
-    for (DWORD value : values)
-        runtime.callArguments[count++] = value;
+    DWORD table[callArgumentCapacity] = {};
+    std::copy(values.begin(), values.end(), table);
+    int32_t count = static_cast<int32_t>(values.size());
 
     std::string libraryName = library.Text();
     HMODULE module = GetModuleHandleA(ModuleName(libraryName).c_str());
@@ -78,7 +87,7 @@ int32_t CallLibraryFunction(RtString library, RtString function, std::initialize
         return -1;
     }
 
-    int32_t result = CallOnGuiThread(address, count);
+    int32_t result = CallOnGuiThread(address, table, count);
     if (loaded)
         FreeLibrary(module);
     return result;

@@ -8,8 +8,9 @@
 #include "values/rt_string.h"
 
 // Loads the library unless it is in the process already (and frees it again afterwards),
-// looks the function up by its exact export name and calls it with the 32-bit values.
-// Errors 247 (library) and 248 (function); -1 when the error mode lets them return.
+// looks the function up by its exact export name and calls it on the GUI thread with the 32-bit
+// values (at most callArgumentCapacity). Errors 247 (library) and 248 (function, or too many
+// values); -1 when the error mode lets them return.
 int32_t CallLibraryFunction(RtString library, RtString function, std::initializer_list<DWORD> values);
 
 // MessageBoxA owned by the main window (unowned before it exists); the result is also stored

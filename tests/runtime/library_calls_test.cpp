@@ -94,17 +94,39 @@ TEST(CallLibraryFunction, TheCallIsMadeOnTheGuiThread)
     EXPECT_EQ(static_cast<DWORD>(Call("calltest", "CallingThread")), runtime.guiThreadId);
 }
 
-// Called by the test library on the GUI thread: a library call made from there.
-LONG __stdcall CallFromGuiThread(LONG argument)
+// Called by the test library on the GUI thread: library calls made from there. Records whether
+// they ran on this thread and whether the program thread was held meanwhile.
+struct GuiThreadCallSeen {
+    int32_t difference = 0;
+    bool onThisThread = false;
+    bool heldDuringCall = false;
+};
+GuiThreadCallSeen guiThreadCallSeen;
+
+LONG __stdcall HoldSeenByCallee(LONG)
 {
-    return Call("calltest", "SubtractCdecl", {static_cast<DWORD>(argument), 1}) * 1000 +
-           (Call("calltest", "CallingThread") == static_cast<int32_t>(GetCurrentThreadId()) ? 1 : 0);
+    return runtime.programHoldRequested;
 }
 
-TEST(CallLibraryFunction, ACallFromTheGuiThreadIsMadeThereDirectly)
+LONG __stdcall CallFromGuiThread(LONG argument)
 {
+    guiThreadCallSeen.difference = Call("calltest", "SubtractCdecl", {static_cast<DWORD>(argument), 1});
+    guiThreadCallSeen.onThisThread = Call("calltest", "CallingThread") == static_cast<int32_t>(GetCurrentThreadId());
+    DWORD holdProbe = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(&HoldSeenByCallee));
+    guiThreadCallSeen.heldDuringCall = Call("calltest", "CallBack", {holdProbe, 0}) != 0;
+    return 7;
+}
+
+TEST(CallLibraryFunction, ACallFromTheGuiThreadIsMadeThereWithTheProgramHeld)
+{
+    runtime.callArguments[0] = 0xFEEDABAD;
     DWORD callback = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(&CallFromGuiThread));
-    EXPECT_EQ(Call("calltest", "CallBack", {callback, 43}), 42001);
+    EXPECT_EQ(Call("calltest", "CallBack", {callback, 43}), 7);
+    EXPECT_EQ(guiThreadCallSeen.difference, 42);
+    EXPECT_TRUE(guiThreadCallSeen.onThisThread);
+    EXPECT_TRUE(guiThreadCallSeen.heldDuringCall);
+    EXPECT_EQ(runtime.programHoldRequested, 0) << "released afterwards";
+    EXPECT_EQ(runtime.callArguments[0], callback) << "the GUI thread's calls leave the shared table alone";
     EXPECT_FALSE(TestLibraryLoaded());
 }
 
