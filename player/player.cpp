@@ -121,8 +121,12 @@ void StartMedium()
     SetDecimals(0);
     SendMciCommand(RtString("WINDOW VIDEO HANDLE ")
                        .Concat(RtString::FromLong(static_cast<int32_t>(reinterpret_cast<INT_PTR>(runtime.mainWindow)))));
-    ClearWindow(isMpeg == 1 ? MakeColor(16, 0, 16) : MakeColor(0, 0, 0));
+    int32_t background = isMpeg == 1 ? MakeColor(16, 0, 16) : MakeColor(0, 0, 0);
+    ClearWindow(background);
     SendMciCommand(DestinationCommand());
+    // The device may have drawn frames at its own default place before it learnt the
+    // destination; clearing once more leaves only the picture where it belongs.
+    ClearWindow(background);
     FocusWindow(runtime.mainWindow);
 }
 

@@ -13,6 +13,26 @@ bench_synchronous_requests() {
     wine "$build_dir/bin/request_bench.exe"
 }
 
+# The player: Escape to process exit while a clip repeats (median; goal <= 150 ms), its CPU use
+# while an MPEG clip is paused (goal <= 1 % of one core), the size of Kinoblick.exe and its
+# imports (goal <= 500 KB, system DLLs only).
+player_bench() {
+    python3 "$project_root/tests/player/player_bench.py" "$1" "$build_dir/bin/Kinoblick.exe" \
+            "$build_dir/bin/window_probe.exe"
+}
+bench_player_escape_to_exit() {
+    echo "== Kinoblick: Escape to exit =="
+    player_bench escape
+}
+bench_player_paused_cpu() {
+    echo "== Kinoblick: CPU while paused =="
+    player_bench paused-cpu
+}
+bench_player_size() {
+    echo "== Kinoblick: size =="
+    player_bench size
+}
+
 install_packages
 build_project
 start_virtual_screen
@@ -21,6 +41,9 @@ start_wine
 
 benchmarks=(
     bench_synchronous_requests
+    bench_player_escape_to_exit
+    bench_player_paused_cpu
+    bench_player_size
 )
 for benchmark in "${benchmarks[@]}"; do
     "$benchmark"

@@ -8,7 +8,7 @@ project_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir="${BUILD_DIR:-$project_root/build}"   # a developer may keep several
 
 packages=(g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xauth x11-utils x11-apps imagemagick
-          googletest cmake make python3 ffmpeg
+          googletest cmake make python3 ffmpeg xdotool
           gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
           gstreamer1.0-plugins-bad:i386 gstreamer1.0-libav:i386)
 
