@@ -34,6 +34,63 @@ COLORREF BackBufferPixel(int x, int y)
     return GetPixel(runtime.backBufferDc, x, y);
 }
 
+// A visible window of another thread of this process: a pop-up for the main window to stand
+// above or below, or a child of the main window that counts its paints. (The program thread
+// itself never owns a window.)
+LONG childPaints = 0;
+
+LRESULT CALLBACK CountPaints(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT)
+        InterlockedIncrement(&childPaints);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class HelperWindow {
+public:
+    explicit HelperWindow(HWND parent = nullptr) : parent(parent)
+    {
+        ready = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        thread = CreateThread(nullptr, 0, Run, this, 0, &threadId);
+        WaitForSingleObject(ready, waitLimit);
+    }
+    ~HelperWindow()
+    {
+        PostThreadMessageA(threadId, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread, waitLimit);
+        CloseHandle(thread);
+        CloseHandle(ready);
+    }
+    HelperWindow(const HelperWindow&) = delete;
+    HelperWindow& operator=(const HelperWindow&) = delete;
+
+    HWND window = nullptr;
+
+private:
+    static DWORD WINAPI Run(void* self)
+    {
+        auto* helper = static_cast<HelperWindow*>(self);
+        WNDCLASSA paintCounter{};
+        paintCounter.lpfnWndProc = CountPaints;
+        paintCounter.hInstance = GetModuleHandleA(nullptr);
+        paintCounter.lpszClassName = "PAINTCOUNTER";
+        RegisterClassA(&paintCounter);
+        DWORD style = helper->parent != nullptr ? WS_CHILD | WS_VISIBLE : WS_POPUP | WS_VISIBLE;
+        helper->window = CreateWindowExA(0, "PAINTCOUNTER", "helper", style, 100, 100, 200, 200,
+                                         helper->parent, nullptr, paintCounter.hInstance, nullptr);
+        SetEvent(helper->ready);
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0)
+            DispatchMessageA(&message);
+        DestroyWindow(helper->window);
+        return 0;
+    }
+    HWND parent;
+    HANDLE ready = nullptr;
+    HANDLE thread = nullptr;
+    DWORD threadId = 0;
+};
+
 class WindowCommands : public ::testing::Test {
 protected:
     void TearDown() override
@@ -77,6 +134,7 @@ TEST_F(WindowCommands, ClearWindowInTheTwentyFourBitForm)
         runtime.textRow = 3;
         ClearWindow(colour);
         EXPECT_EQ(BackBufferPixel(0, 0), c.shown);
+        EXPECT_EQ(GetPixel(runtime.windowDc, 2, 2), c.shown) << "the window itself";
         EXPECT_EQ(BackBufferPixel(runtime.screenWidth - 1, runtime.screenHeight - 1), c.shown);
         EXPECT_EQ(runtime.textColumn, 0);
         EXPECT_EQ(runtime.textRow, 0);
@@ -102,6 +160,17 @@ TEST_F(WindowCommands, ClearWindowInTheFifteenBitFormWidensEachComponent)
     }
 }
 
+TEST_F(WindowCommands, ClearWindowRedrawsTheChildWindows)
+{
+    HelperWindow child(runtime.mainWindow);
+    ASSERT_NE(child.window, nullptr);
+    ASSERT_TRUE(WaitUntil([] { return childPaints > 0; })) << "the child's first paint";
+    Sleep(100);   // no further paint is due
+    LONG before = childPaints;
+    ClearWindow(MakeColor(1, 2, 3));
+    EXPECT_TRUE(WaitUntil([&] { return childPaints > before; }));
+}
+
 TEST_F(WindowCommands, TheSystemColourIsShownAsItIsInBothForms)
 {
     for (int32_t mode : {0, 1}) {
@@ -123,46 +192,6 @@ TEST_F(WindowCommands, TheTitleIsStoredAndShown)
 
 // Where the window stands in the z-order after a code: at the top of its band (topmost or not),
 // or at the very bottom.
-// A visible window of another thread of this process, for the main window to stand above or
-// below. (The program thread itself never owns a window.)
-class CompanionWindow {
-public:
-    CompanionWindow()
-    {
-        ready = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-        thread = CreateThread(nullptr, 0, Run, this, 0, &threadId);
-        WaitForSingleObject(ready, waitLimit);
-    }
-    ~CompanionWindow()
-    {
-        PostThreadMessageA(threadId, WM_QUIT, 0, 0);
-        WaitForSingleObject(thread, waitLimit);
-        CloseHandle(thread);
-        CloseHandle(ready);
-    }
-    CompanionWindow(const CompanionWindow&) = delete;
-    CompanionWindow& operator=(const CompanionWindow&) = delete;
-
-    HWND window = nullptr;
-
-private:
-    static DWORD WINAPI Run(void* self)
-    {
-        auto* companion = static_cast<CompanionWindow*>(self);
-        companion->window = CreateWindowExA(0, "STATIC", "companion", WS_POPUP | WS_VISIBLE, 100, 100, 200, 200,
-                                            nullptr, nullptr, nullptr, nullptr);
-        SetEvent(companion->ready);
-        MSG message;
-        while (GetMessageA(&message, nullptr, 0, 0) > 0)
-            DispatchMessageA(&message);
-        DestroyWindow(companion->window);
-        return 0;
-    }
-    HANDLE ready = nullptr;
-    HANDLE thread = nullptr;
-    DWORD threadId = 0;
-};
-
 // True when `upper` stands above `lower` in the z-order.
 bool StandsAbove(HWND upper, HWND lower)
 {
@@ -176,7 +205,7 @@ bool StandsAbove(HWND upper, HWND lower)
 TEST_F(WindowCommands, ZOrderCodesSetAndClearTopmost)
 {
     HWND window = runtime.mainWindow;
-    CompanionWindow companion;
+    HelperWindow companion;
     ASSERT_NE(companion.window, nullptr);
     enum Stand { Above, Below, Anywhere };
     struct Step {
