@@ -186,7 +186,8 @@ def case_mpeg_pause(h):
     process = h.start(windows_path(os.path.join(h.work, "clip.mpg")))
     h.expect_playing_window()
     wait_for(lambda: h.pixel(h.screenshot(), 10, 760) == (16, 0, 16), 20, "the background RGB(16, 0, 16)")
-    h.press_key("space")
+    time.sleep(1)                                    # the window has the keyboard focus by then
+    h.press_key("space", hold=0.5)
     time.sleep(4)                                    # twice the clip's length
     check(process.poll() is None, "paused clip ended")
     h.press_key("space")
