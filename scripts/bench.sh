@@ -13,6 +13,13 @@ bench_synchronous_requests() {
     wine "$build_dir/bin/request_bench.exe"
 }
 
+# The services the player's loop calls (library call, MCI status), and the string functions on
+# a text of 1 MB.
+bench_services() {
+    echo "== Services and string functions =="
+    wine "$build_dir/bin/services_bench.exe"
+}
+
 # The player: Escape to process exit while a clip repeats (median; goal <= 150 ms), its CPU use
 # while an MPEG clip is paused (goal <= 1 % of one core), the size of Kinoblick.exe and its
 # imports (goal <= 500 KB, system DLLs only).
@@ -41,6 +48,7 @@ start_wine
 
 benchmarks=(
     bench_synchronous_requests
+    bench_services
     bench_player_escape_to_exit
     bench_player_paused_cpu
     bench_player_size
