@@ -40,6 +40,15 @@ bench_player_size() {
     player_bench size
 }
 
+# Launch to visible: a program on the runtime that creates its main window at once, against a
+# minimal hand-written Win32 program (the floor); the ratio of the medians (goal <= 1.3).
+bench_launch_to_visible() {
+    echo "== Launch to visible =="
+    i686-w64-mingw32-gcc -O2 -mwindows -static "$project_root/tests/bench/floor/launch_floor.c" \
+        -o "$build_dir/bin/launch_floor.exe"
+    wine "$build_dir/bin/launch_bench.exe"
+}
+
 install_packages
 build_project
 start_virtual_screen
@@ -52,6 +61,7 @@ benchmarks=(
     bench_player_escape_to_exit
     bench_player_paused_cpu
     bench_player_size
+    bench_launch_to_visible
 )
 for benchmark in "${benchmarks[@]}"; do
     "$benchmark"
