@@ -38,6 +38,10 @@ const SplitCase splitCases[] = {
     {"\"C:\\Program Files\\k.exe\" x", {"C:\\Program Files\\k.exe", "x"}},
     {"prog \xE4\xF6\xFC \xFF", {"prog", "\xE4\xF6\xFC", "\xFF"}},
     {"prog \"", {"prog", ""}},
+    {"prog \"a\" ", {"prog", "a"}},
+    {"prog\"x\" y", {"prog\"x\"", "y"}},      // the program token may carry quotes too
+    {"\"\"", {""}},
+    {"\"a\"\"b\" c", {"a", "b", "c"}},
 };
 
 TEST(SplitCommandLine, SplitsAsSpecified)
