@@ -24,7 +24,7 @@ bench_services() {
 # while an MPEG clip is paused (goal <= 1 % of one core), the size of Kinoblick.exe and its
 # imports (goal <= 500 KB, system DLLs only).
 player_bench() {
-    python3 "$project_root/tests/player/player_bench.py" "$1" "$build_dir/bin/Kinoblick.exe" \
+    python3 "$project_root/bench/player_bench.py" "$1" "$build_dir/bin/Kinoblick.exe" \
             "$build_dir/bin/window_probe.exe"
 }
 bench_player_escape_to_exit() {
@@ -44,8 +44,6 @@ bench_player_size() {
 # minimal hand-written Win32 program (the floor); the ratio of the medians (goal <= 1.3).
 bench_launch_to_visible() {
     echo "== Launch to visible =="
-    i686-w64-mingw32-gcc -O2 -mwindows -static "$project_root/tests/bench/floor/launch_floor.c" \
-        -o "$build_dir/bin/launch_floor.exe"
     wine "$build_dir/bin/launch_bench.exe"
 }
 

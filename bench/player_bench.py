@@ -14,7 +14,7 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "player"))
 from player_e2e import Harness, make_clips, wait_for, windows_path  # noqa: E402
 
 
