@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "kernel/gui_request.h"
+#include "kernel/message_flow_requests.h"
 #include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
 #include "kernel/windowing.h"
@@ -201,14 +202,14 @@ void ExecuteGuiRequest(const MSG& message)
         switch (opcode) {
         case CreateMainWindowOpcode: CreateMainWindowHandler(static_cast<CreateMainWindowRequest*>(block)); break;
         case CreateControlOpcode: CreateControlHandler(*static_cast<CreateControlRequest*>(block)); break;
-        case PeekMessageOpcode: break;
+        case PeekMessageOpcode: PeekMessageHandler(*static_cast<PeekMessageRequest*>(block)); break;
         case OpenRuntimeDialogOpcode: OpenRuntimeDialogHandler(*static_cast<OpenRuntimeDialogRequest*>(block)); break;
         case OpenTemplateDialogOpcode: OpenTemplateDialogHandler(*static_cast<OpenTemplateDialogRequest*>(block)); break;
         case PopupMenuOpcode: break;
         case DestroyWindowOpcode: DestroyWindowHandler(*static_cast<DestroyWindowRequest*>(block)); break;
         case FileDialogOpcode: break;
         case CreateTabControlOpcode: CreateTabControlHandler(*static_cast<CreateTabControlRequest*>(block)); break;
-        case ProcessPendingOpcode: break;
+        case ProcessPendingOpcode: ProcessPendingHandler(); break;
         case CallFunctionOpcode: CallFunctionHandler(*static_cast<CallFunctionRequest*>(block)); break;
         case CreateDialogWindowOpcode: CreateDialogWindowHandler(*static_cast<CreateDialogWindowRequest*>(block)); break;
         case FolderDialogOpcode: break;
@@ -219,7 +220,7 @@ void ExecuteGuiRequest(const MSG& message)
         case InputPendingOpcode: InputPendingHandler(static_cast<int32_t*>(block)); break;
         case FillListOpcode: break;
         case OpenDialogWithProcOpcode: OpenDialogWithProcHandler(*static_cast<OpenDialogWithProcRequest*>(block)); break;
-        case HoldMessagesOpcode: break;
+        case HoldMessagesOpcode: HoldMessagesHandler(); break;
         case EndHoldOpcode: break;
         case ResumeMessagesOpcode: break;
         case SuspendMessagesOpcode: break;

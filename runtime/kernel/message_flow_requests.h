@@ -1,0 +1,20 @@
+// The message-flow requests: looking into and draining the GUI thread's queue, and holding the
+// GUI thread in a loop that carries out requests only. GUI thread, called by ExecuteGuiRequest.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+struct PeekMessageRequest {
+    int32_t found;                 // out: non-zero when a message waits (it stays queued)
+};
+
+void PeekMessageHandler(PeekMessageRequest& block);
+
+// Dispatches every waiting message; a quit message found is posted again as the quit state.
+void ProcessPendingHandler();
+
+// Carries out requests only, leaving ordinary messages queued, until EndHoldRequest, a quit
+// state, or the end of the program thread. ResumeMessagesRequest lets all messages through
+// until SuspendMessagesRequest. Never signals completion.
+void HoldMessagesHandler();
