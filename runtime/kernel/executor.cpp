@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "kernel/dialog_requests.h"
 #include "kernel/gui_request.h"
 #include "kernel/message_flow_requests.h"
 #include "kernel/program_thread.h"
@@ -188,8 +189,8 @@ void InputPendingHandler(int32_t* pending)
     *pending = GetQueueStatus(QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON) != 0 ? 1 : 0;
 }
 
-// The opcodes of dialogs, menus, message flow and waiting that have no handler here do
-// nothing yet; those that signal still signal, so that no requester waits forever.
+// Opcodes without a handler here do nothing; those that signal still signal, so that no
+// requester waits forever.
 void ExecuteGuiRequest(const MSG& message)
 {
     WPARAM opcode = message.wParam - requestBase;  // unsigned: below the base wraps high
@@ -205,20 +206,20 @@ void ExecuteGuiRequest(const MSG& message)
         case PeekMessageOpcode: PeekMessageHandler(*static_cast<PeekMessageRequest*>(block)); break;
         case OpenRuntimeDialogOpcode: OpenRuntimeDialogHandler(*static_cast<OpenRuntimeDialogRequest*>(block)); break;
         case OpenTemplateDialogOpcode: OpenTemplateDialogHandler(*static_cast<OpenTemplateDialogRequest*>(block)); break;
-        case PopupMenuOpcode: break;
+        case PopupMenuOpcode: PopupMenuHandler(*static_cast<PopupMenuRequest*>(block)); break;
         case DestroyWindowOpcode: DestroyWindowHandler(*static_cast<DestroyWindowRequest*>(block)); break;
-        case FileDialogOpcode: break;
+        case FileDialogOpcode: FileDialogHandler(*static_cast<FileDialogRequest*>(block)); break;
         case CreateTabControlOpcode: CreateTabControlHandler(*static_cast<CreateTabControlRequest*>(block)); break;
         case ProcessPendingOpcode: ProcessPendingHandler(); break;
         case CallFunctionOpcode: CallFunctionHandler(*static_cast<CallFunctionRequest*>(block)); break;
         case CreateDialogWindowOpcode: CreateDialogWindowHandler(*static_cast<CreateDialogWindowRequest*>(block)); break;
-        case FolderDialogOpcode: break;
-        case EditBoxDialogOpcode: break;
-        case ListBoxDialogOpcode: break;
-        case InputDialogOpcode: break;
+        case FolderDialogOpcode: FolderDialogHandler(*static_cast<FolderDialogRequest*>(block)); break;
+        case EditBoxDialogOpcode: EditBoxDialogHandler(*static_cast<EditBoxDialogRequest*>(block)); break;
+        case ListBoxDialogOpcode: ListBoxDialogHandler(*static_cast<ListBoxDialogRequest*>(block)); break;
+        case InputDialogOpcode: InputDialogHandler(*static_cast<InputDialogRequest*>(block)); break;
         case SleepOpcode: Sleep(static_cast<DWORD>(message.lParam)); break;
         case InputPendingOpcode: InputPendingHandler(static_cast<int32_t*>(block)); break;
-        case FillListOpcode: break;
+        case FillListOpcode: FillListHandler(*static_cast<FillListRequest*>(block)); break;
         case OpenDialogWithProcOpcode: OpenDialogWithProcHandler(*static_cast<OpenDialogWithProcRequest*>(block)); break;
         case HoldMessagesOpcode: HoldMessagesHandler(); break;
         case EndHoldOpcode: break;

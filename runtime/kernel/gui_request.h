@@ -8,6 +8,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
+
+#include "values/rt_string.h"
 
 constexpr UINT requestMessage = 0x8001;   // WM_APP + 1
 constexpr WPARAM requestBase = 0xA001;
@@ -115,6 +118,52 @@ struct CallFunctionRequest {
     const void* functionAddress;
     int32_t argumentCount;         // 0 .. callArgumentCapacity, from callArguments
     int32_t result;                // out
+};
+
+// The dialog and menu requests. Every dialog and menu is owned by the main window. A text that
+// a dialog procedure hands back (selection, text) is a block of the process heap that the
+// requester frees with HeapFree.
+
+struct PopupMenuRequest {          // popupMenu at a point of the main window
+    int32_t x, y;                  // in: client coordinates; out: the same point on the screen
+};
+
+constexpr int32_t fileNameCapacity = 292;
+
+struct FileDialogRequest {
+    int32_t save;                  // non-zero: save dialog; zero: open dialog
+    const char* title;
+    char* filter;                  // open dialog: "name|pattern|...", split in place
+    char* fileName;                // fileNameCapacity bytes; in: initial name; out: path or empty
+};
+
+struct FolderDialogRequest {
+    const char* title;
+    char* path;                    // MAX_PATH bytes; out: the chosen folder or empty
+};
+
+struct EditBoxDialogRequest {      // shows lineList and replaces it on OK
+    const char* title;
+    int32_t kind;                  // 2: "EDITBOX2"; any other value: "EDITBOX1"
+    int32_t result;                // out: 1 OK, 0 Cancel, -1 no such template
+};
+
+struct ListBoxDialogRequest {      // offers the lines of lineList
+    const char* title;
+    int32_t kind;                  // 1 to 8: "LISTBOX" and that digit; any other value: "LISTBOX7"
+    char* selection;               // out (heap block): the chosen line or empty
+};
+
+struct InputDialogRequest {
+    const char* prompt;
+    const char* title;
+    char* text;                    // in: initial text (not freed); out: a new heap block
+};
+
+struct FillListRequest {           // sends message with each text of list as lParam
+    HWND window;
+    UINT message;
+    const std::vector<RtString>* list;   // the list type of parameters
 };
 
 // GUI thread: runs the handler of a retrieved request message. Opcodes outside 0 to 26 are

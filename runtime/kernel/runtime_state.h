@@ -6,6 +6,7 @@
 #pragma once
 #include <windows.h>
 
+#include <list>
 #include <vector>
 
 #include "values/rt_string.h"
@@ -83,6 +84,12 @@ struct RuntimeState {
     LONG lastLineIndex;
     BYTE controlsUnthemed;         // 1 when the program module carries no manifest
     HMENU popupMenu;
+
+    // --- Runtime dialogs (GUI thread while a modal dialog is open, else the program thread) ---
+    std::list<RtString> lineList;  // lines shown and edited by the edit-box and list-box dialogs;
+                                   // lastLineIndex is the index of the last one appended
+    RECT dialogSavedRect;          // GUI thread: a "DIALOG" window's rectangle when its move or
+                                   // size loop began
 
     // --- Main window drawing (GUI thread; drawDc also by drawing commands) ---
     HDC windowDc;

@@ -7,6 +7,7 @@
 #include "services/runtime_errors.h"
 #include "services/window_commands.h"
 #include "values/program_objects.h"
+#include "windows/line_list.h"
 #include "windows/main_window.h"
 
 namespace {
@@ -93,6 +94,7 @@ void ReleaseWindowing()
     if (runtime.standardFont != nullptr)
         DeleteObject(runtime.standardFont);
     ClearWatchedMessages();
+    ClearLines();
     UnregisterWindowClasses();
 }
 

@@ -6,6 +6,7 @@
 
 #include "kernel/gui_request.h"
 #include "kernel/last_event.h"
+#include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
 #include "windows/input_reports.h"
 
@@ -13,6 +14,7 @@ namespace {
 
 constexpr UINT getDefaultId = DM_GETDEFID;
 constexpr WPARAM closeCommandId = IDCANCEL;
+constexpr LONG sizeChangedMessage = 0xA0;   // LastEvent's message after a "DIALOG" window was sized
 
 LRESULT OnCreate(HWND window)
 {
@@ -111,6 +113,32 @@ LRESULT OnParentNotify(WPARAM wParam)
     return 0;
 }
 
+// The program does not run while the user moves or sizes the window (held at its next safe
+// point, as for the main window); a new size is reported once, when the loop ends.
+LRESULT OnEnterSizeMove(HWND window)
+{
+    GetWindowRect(window, &runtime.dialogSavedRect);
+    HoldProgramThread();
+    BringWindowToTop(window);
+    return 0;
+}
+
+LRESULT OnExitSizeMove(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    ReleaseProgramThread();
+    RECT now{};
+    GetWindowRect(window, &now);
+    const RECT& saved = runtime.dialogSavedRect;
+    if (now.right - now.left != saved.right - saved.left || now.bottom - now.top != saved.bottom - saved.top) {
+        StoreInterlocked(runtime.eventCode, 4);
+        StoreInterlocked(runtime.lastEvent.message, sizeChangedMessage);
+        SetEvent(runtime.anyInputEvent);
+        SetEvent(runtime.keyOrWindowEvent);
+        Sleep(0);
+    }
+    return DefWindowProcA(window, WM_EXITSIZEMOVE, wParam, lParam);
+}
+
 LRESULT OnGetDefaultId()
 {
     ReportEnterKey(nullptr);
@@ -153,6 +181,8 @@ INT_PTR CALLBACK RuntimeDialogProcedure(HWND dialog, UINT message, WPARAM wParam
     case WM_HSCROLL:
     case WM_VSCROLL: if (MoveScrollBar(reinterpret_cast<HWND>(lParam), wParam)) ReportScrollEnd(); break;
     case WM_PARENTNOTIFY: OnParentNotify(wParam); break;
+    case WM_ENTERSIZEMOVE: HoldProgramThread(); break;
+    case WM_EXITSIZEMOVE: ReleaseProgramThread(); break;
     case getDefaultId: ReportEnterKey(nullptr); break;
     default: break;
     }
@@ -173,6 +203,8 @@ LRESULT CALLBACK DialogWindowProcedure(HWND window, UINT message, WPARAM wParam,
     case WM_HSCROLL:
     case WM_VSCROLL: return OnScroll(window, message, wParam, lParam);
     case WM_PARENTNOTIFY: return OnParentNotify(wParam);
+    case WM_ENTERSIZEMOVE: return OnEnterSizeMove(window);
+    case WM_EXITSIZEMOVE: return OnExitSizeMove(window, wParam, lParam);
     case getDefaultId: return OnGetDefaultId();
     default: return DefDlgProcA(window, message, wParam, lParam);
     }

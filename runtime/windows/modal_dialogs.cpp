@@ -1,0 +1,215 @@
+// The runtime's modal dialogs "INPUT", "EDITBOX1" and "EDITBOX2", "LISTBOX1" to "LISTBOX8". They
+// run inside the request that opened them, while the program thread waits for it, so the block
+// and lineList are touched by one thread at a time.
+#include "windows/modal_dialogs.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "kernel/gui_request.h"
+#include "kernel/runtime_state.h"
+#include "windows/line_list.h"
+
+namespace {
+
+constexpr int promptId = 100;
+constexpr int editId = 101;
+constexpr int listBoxId = 101;
+constexpr int copyId = 102;
+constexpr int cutId = 103;
+constexpr int pasteId = 104;
+constexpr UINT applyFrameChange = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED;
+constexpr double extentAllowance = 1.125;   // room beyond the widest item's measured width
+constexpr size_t lineCapacityLimit = 0xFFFF;   // EM_GETLINE reads its capacity as 16 bits
+
+// The open dialog of each kind (each is modal and opened only by its request: one at a time).
+InputDialogRequest* inputBlock;
+HWND inputEdit;
+HWND editBoxEdit;
+ListBoxDialogRequest* listBoxBlock;
+HWND listBox;
+
+// A zero-filled block of the process heap that the requester frees: the empty text until
+// something is written into it.
+char* NewTextBlock(size_t size)
+{
+    return static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
+}
+
+void ReportDialogResult(LONG result)
+{
+    StoreInterlocked(runtime.dialogResult, result);
+}
+
+INT_PTR OnInputInit(HWND dialog, InputDialogRequest* block)
+{
+    inputBlock = block;
+    inputEdit = GetDlgItem(dialog, editId);
+    SetWindowTextA(dialog, block->title);
+    SetDlgItemTextA(dialog, promptId, block->prompt);
+    SetWindowTextA(inputEdit, block->text);
+    return TRUE;
+}
+
+void OnInputCommand(HWND dialog, WPARAM wParam)
+{
+    WORD id = LOWORD(wParam);
+    if (id == IDOK) {
+        int length = GetWindowTextLengthA(inputEdit);
+        char* text = NewTextBlock(length + 4);
+        if (text != nullptr)
+            GetWindowTextA(inputEdit, text, length + 2);
+        inputBlock->text = text;
+        ReportDialogResult(1);
+        EndDialog(dialog, 0);
+    } else if (id == IDCANCEL) {
+        inputBlock->text = NewTextBlock(2);
+        ReportDialogResult(2);
+        EndDialog(dialog, 0);
+    }
+}
+
+INT_PTR OnEditBoxInit(HWND dialog, const EditBoxDialogRequest* block)
+{
+    editBoxEdit = GetDlgItem(dialog, editId);
+    SetWindowTextA(dialog, block->title);
+    FillEditFromLines(editBoxEdit);
+    return TRUE;
+}
+
+// lineList becomes the edit control's lines, each without its line break. An edit control
+// always has one line at least, so an empty one gives one empty line.
+void TakeLinesFromEdit(HWND edit)
+{
+    ClearLines();
+    LRESULT count = SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
+    std::vector<char> buffer(4);
+    for (LRESULT line = 0; line < count; ++line) {
+        LRESULT start = SendMessageA(edit, EM_LINEINDEX, line, 0);
+        size_t length = static_cast<size_t>(std::max<LRESULT>(SendMessageA(edit, EM_LINELENGTH, start, 0), 0));
+        if (length + 4 > buffer.size())
+            buffer.resize(length + 4);
+        WORD capacity = static_cast<WORD>(std::min(length + 2, lineCapacityLimit));
+        std::memcpy(buffer.data(), &capacity, sizeof capacity);
+        LRESULT copied = SendMessageA(edit, EM_GETLINE, line, reinterpret_cast<LPARAM>(buffer.data()));
+        buffer[std::min(static_cast<size_t>(std::max<LRESULT>(copied, 0)), length)] = 0;
+        AppendLine(RtString(buffer.data()));
+    }
+}
+
+void OnEditBoxCommand(HWND dialog, WPARAM wParam)
+{
+    switch (LOWORD(wParam)) {
+    case IDOK: TakeLinesFromEdit(editBoxEdit); EndDialog(dialog, 1); break;
+    case IDCANCEL: EndDialog(dialog, 0); break;
+    case copyId: SendMessageA(editBoxEdit, WM_COPY, 0, 0); break;
+    case cutId: SendMessageA(editBoxEdit, WM_CUT, 0, 0); break;
+    case pasteId: SendMessageA(editBoxEdit, WM_PASTE, 0, 0); break;
+    default: break;
+    }
+}
+
+// The list box scrolls sideways as far as its widest item needs; the item with the most
+// characters (the first of equals) is measured in the list box's font.
+void SetHorizontalExtentFor(int index)
+{
+    LRESULT length = SendMessageA(listBox, LB_GETTEXTLEN, index, 0);
+    if (length < 0)
+        return;
+    std::vector<char> text(length + 1);
+    SendMessageA(listBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    HDC dc = GetDC(listBox);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(listBox, WM_GETFONT, 0, 0));
+    HGDIOBJ oldFont = font != nullptr ? SelectObject(dc, font) : nullptr;
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(length), &size);
+    if (oldFont != nullptr)
+        SelectObject(dc, oldFont);
+    ReleaseDC(listBox, dc);
+    SendMessageA(listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(size.cx * extentAllowance), 0);
+}
+
+void FillListBoxFromLines()
+{
+    uint32_t longest = 0;
+    int longestIndex = 0;
+    int index = 0;
+    for (const RtString& line : runtime.lineList) {
+        if (line.Length() > longest) {
+            longest = line.Length();
+            longestIndex = index;
+        }
+        SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.Text()));
+        ++index;
+    }
+    SetHorizontalExtentFor(longestIndex);
+}
+
+INT_PTR OnListBoxInit(HWND dialog, ListBoxDialogRequest* block)
+{
+    listBoxBlock = block;
+    listBox = GetDlgItem(dialog, listBoxId);
+    SetWindowTextA(dialog, block->title);
+    SetWindowLongA(listBox, GWL_STYLE, GetWindowLongA(listBox, GWL_STYLE) | WS_HSCROLL);
+    SetWindowPos(listBox, nullptr, 0, 0, 0, 0, applyFrameChange);
+    if (!runtime.lineList.empty())
+        FillListBoxFromLines();
+    return TRUE;
+}
+
+// The selected item's text, or the empty text when nothing is selected.
+char* SelectedItemText()
+{
+    LRESULT index = SendMessageA(listBox, LB_GETCURSEL, 0, 0);
+    LRESULT length = index == LB_ERR ? 0 : std::max<LRESULT>(SendMessageA(listBox, LB_GETTEXTLEN, index, 0), 0);
+    char* text = NewTextBlock(length + 4);
+    if (text != nullptr && index != LB_ERR)
+        SendMessageA(listBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void OnListBoxCommand(HWND dialog, WPARAM wParam)
+{
+    WORD id = LOWORD(wParam);
+    if (id == IDOK) {
+        listBoxBlock->selection = SelectedItemText();
+        ReportDialogResult(1);
+        EndDialog(dialog, 1);
+    } else if (id == IDCANCEL) {
+        listBoxBlock->selection = NewTextBlock(4);
+        ReportDialogResult(2);
+        EndDialog(dialog, 0);
+    }
+    if (HIWORD(wParam) == LBN_DBLCLK)
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK InputDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: return OnInputInit(dialog, reinterpret_cast<InputDialogRequest*>(lParam));
+    case WM_COMMAND: OnInputCommand(dialog, wParam); return 0;
+    default: return 0;
+    }
+}
+
+INT_PTR CALLBACK EditBoxDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: return OnEditBoxInit(dialog, reinterpret_cast<const EditBoxDialogRequest*>(lParam));
+    case WM_COMMAND: OnEditBoxCommand(dialog, wParam); return 0;
+    default: return 0;
+    }
+}
+
+INT_PTR CALLBACK ListBoxDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: return OnListBoxInit(dialog, reinterpret_cast<ListBoxDialogRequest*>(lParam));
+    case WM_COMMAND: OnListBoxCommand(dialog, wParam); return 0;
+    default: return 0;
+    }
+}
