@@ -1,0 +1,140 @@
+// PrintText: runs on the calling thread and draws straight into the main window's own device
+// context and the back buffer; the text cursor is a pair of plain fields.
+#include "windows/text_output.h"
+
+#include "kernel/runtime_state.h"
+#include "services/window_commands.h"
+#include "values/string_functions.h"
+
+namespace {
+
+constexpr int textBackgroundMode = OPAQUE;
+constexpr UINT textAlignment = TA_LEFT | TA_TOP;
+
+// Magenta comes before cyan in both halves.
+constexpr COLORREF textPalette[16] = {
+    RGB(0, 0, 0),       RGB(0, 0, 136),   RGB(0, 136, 0),   RGB(136, 0, 136),
+    RGB(136, 0, 0),     RGB(0, 136, 136), RGB(136, 136, 0), RGB(204, 204, 204),
+    RGB(68, 68, 68),    RGB(0, 0, 255),   RGB(0, 255, 0),   RGB(255, 0, 255),
+    RGB(255, 0, 0),     RGB(0, 255, 255), RGB(255, 255, 0), RGB(255, 255, 255),
+};
+
+// The part of the text still to print: `blanks` padding blanks followed by the characters of
+// `text` from `offset` on. A broken line leaves its rest here, so that a long text is printed
+// line by line without copying what remains each time.
+struct PendingText {
+    const RtString& text;
+    uint32_t offset;
+    uint32_t blanks;
+
+    uint32_t Length() const { return blanks + (text.Length() - offset); }
+
+    // The first count characters, taken off the front.
+    RtString Take(uint32_t count)
+    {
+        uint32_t fromBlanks = count < blanks ? count : blanks;
+        RtString piece = MakeBlanks(static_cast<int32_t>(fromBlanks));
+        uint32_t fromText = count - fromBlanks;
+        piece.AppendString(RtString::ConstructFromRange(text.Text(), static_cast<int32_t>(offset), fromText));
+        blanks -= fromBlanks;
+        offset += fromText;
+        return piece;
+    }
+};
+
+int32_t AtLeastOne(int32_t value)
+{
+    return value > 0 ? value : 1;
+}
+
+void PrepareDc(HDC dc)
+{
+    SelectObject(dc, runtime.textFont);
+    SetBkMode(dc, textBackgroundMode);
+    SetTextAlign(dc, textAlignment);
+    SetTextColor(dc, TextPaletteColour(runtime.textColourIndex));
+    SetBkColor(dc, TextPaletteColour(runtime.textBackColourIndex));
+}
+
+void DrawAtCursor(HDC dc, const RtString& s)
+{
+    TextOutA(dc, runtime.textColumn * runtime.charWidth, runtime.textRow * runtime.lineHeight, s.Text(),
+             static_cast<int>(s.Length()));
+}
+
+// The contents and child windows move up one line; the last line is blanked from the cursor
+// on, and the back buffer takes the scrolled picture.
+void ScrollOneLine(int32_t columns)
+{
+    HWND window = runtime.mainWindow;
+    RECT client{};
+    GetClientRect(window, &client);
+    GdiFlush();   // what this thread drew into the window is in place before it moves
+    ScrollWindowEx(window, 0, -runtime.lineHeight, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN);
+    --runtime.textRow;
+    DrawAtCursor(runtime.windowDc, MakeBlanks(columns + 1));
+    BitBlt(runtime.backBufferDc, 0, 0, client.right - client.left, client.bottom - client.top, runtime.windowDc, 0, 0,
+           SRCCOPY);
+}
+
+// One line's piece of the pending text, with the device contexts prepared. Returns true when
+// the text was broken at the right edge and a rest remains.
+bool PrintPiece(PendingText& pending, int32_t lineEnd, bool wrap, bool pad)
+{
+    uint32_t fieldWidth = static_cast<uint32_t>(runtime.printFieldWidth);
+    if (pad && fieldWidth != 0 && pending.Length() < fieldWidth)
+        pending.blanks += fieldWidth - pending.Length();
+
+    int32_t columns = runtime.clientWidth / AtLeastOne(runtime.charWidth);
+    int32_t room = columns - runtime.textColumn;
+    // Compared unsigned: a cursor beyond the right edge (negative room) never breaks.
+    bool broken = wrap && pending.Length() > static_cast<uint32_t>(room);
+    uint32_t count = pending.Length();
+    if (broken) {
+        count = static_cast<uint32_t>(room);
+        if (count == 0 && runtime.textColumn == 0)
+            count = 1;   // a window narrower than one cell still takes a character per line
+    }
+    RtString s = pending.Take(count);
+    broken = broken && pending.Length() != 0;
+    if (lineEnd == 0)
+        s.AppendChar(' ');
+
+    if (runtime.textRow >= runtime.clientHeight / AtLeastOne(runtime.lineHeight))
+        ScrollOneLine(columns);
+    DrawAtCursor(runtime.windowDc, s);
+    DrawAtCursor(runtime.backBufferDc, s);
+
+    if (lineEnd == 2 || broken) {
+        runtime.textColumn = 0;
+        ++runtime.textRow;
+    } else {
+        runtime.textColumn += static_cast<LONG>(s.Length());
+    }
+    return broken;
+}
+
+}  // namespace
+
+COLORREF TextPaletteColour(int32_t index)
+{
+    return textPalette[index & 15];
+}
+
+void PrintText(RtString text, int32_t lineEnd, int32_t wrap, int32_t pad)
+{
+    if (runtime.mainWindow == nullptr)
+        ClearWindowToSystemColor();
+    RtString cleaned = ReplaceAll(ReplaceAll(text, "\n", ""), "\r", "");
+    PendingText pending{cleaned, 0, 0};
+    bool broken;
+    do {
+        int windowState = SaveDC(runtime.windowDc);
+        int bufferState = SaveDC(runtime.backBufferDc);
+        PrepareDc(runtime.windowDc);
+        PrepareDc(runtime.backBufferDc);
+        broken = PrintPiece(pending, lineEnd, wrap != 0, pad != 0);
+        RestoreDC(runtime.windowDc, windowState);
+        RestoreDC(runtime.backBufferDc, bufferState);
+    } while (broken);
+}
