@@ -69,6 +69,24 @@ int LiveWindows()
     return count;
 }
 
+// What the runtime reported when the window procedure returned from WM_CLOSE, noted on the GUI
+// thread before it handles anything else: the mouse may bring WM_SETCURSOR right after.
+struct CloseSeen {
+    HWND window;
+    bool returned;
+    LONG eventCode;
+    UINT lastEventMessage;
+};
+CloseSeen closeSeen{};
+
+LRESULT CALLBACK NoteClose(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_CLOSE && call->hwnd == closeSeen.window)
+        closeSeen = CloseSeen{call->hwnd, true, runtime.eventCode, static_cast<UINT>(runtime.lastEvent.message)};
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 }  // namespace
 
 TEST(MainWindowCreation, StyleFlagsZeroAndANegativePositionWarnOnceAndShowAnOverlappedWindow)
@@ -213,9 +231,14 @@ TEST(DialogRequests, ADialogWindowReportsACloseRequestAndStaysOpen)
     EXPECT_EQ(ClassOf(block.window), "DIALOG");
     EXPECT_EQ(TextOf(block.window), "Fenster");
     InterlockedExchange(&runtime.eventCode, 0);
+    closeSeen = CloseSeen{block.window, false, 0, 0};
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, NoteClose, nullptr, runtime.guiThreadId);
+    ASSERT_NE(hook, nullptr);
     SendMessageA(block.window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(runtime.eventCode, 2);
-    EXPECT_EQ(static_cast<UINT>(runtime.lastEvent.message), static_cast<UINT>(WM_CLOSE));
+    UnhookWindowsHookEx(hook);
+    ASSERT_TRUE(closeSeen.returned);
+    EXPECT_EQ(closeSeen.eventCode, 2);
+    EXPECT_EQ(closeSeen.lastEventMessage, static_cast<UINT>(WM_CLOSE));
     EXPECT_TRUE(IsWindow(block.window));
     DestroyByRequest(block.window);
     EXPECT_FALSE(IsWindow(block.window));
