@@ -35,21 +35,23 @@ build_project() {
     cmake --build "$build_dir" -j "$(nproc)" "$@"
 }
 
-# One virtual X screen (1024x768x24) for the run, unless a display is given.
+# One virtual X screen (1024x768x24) for the run, on the first display number that is free. Our
+# own server must be the one that answers: a server that could not take the number exits at once,
+# and another run's screen must never be shared (their windows would lie over ours).
 start_virtual_screen() {
     local number
-    for number in $(seq 91 130); do
-        if [ ! -e "/tmp/.X11-unix/X$number" ] && [ ! -e "/tmp/.X$number-lock" ]; then
-            Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-            xvfb_pid=$!
-            export DISPLAY=":$number"
-            for _ in $(seq 50); do
-                xdpyinfo >/dev/null 2>&1 && return 0
-                sleep 0.1
-            done
-            echo "Xvfb on :$number did not start" >&2
-            exit 1
-        fi
+    for number in $(seq 91 150); do
+        [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] && continue
+        Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        export DISPLAY=":$number"
+        for _ in $(seq 50); do
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            xdpyinfo >/dev/null 2>&1 && return 0
+            sleep 0.1
+        done
+        kill "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=
     done
     echo "no free X display number" >&2
     exit 1
