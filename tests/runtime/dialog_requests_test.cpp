@@ -24,8 +24,9 @@ std::string TextOf(HWND window)
     return text;
 }
 
-// Posts the request while a user waits (up to 10 s) for the dialog titled title and drives
-// it; a dialog that does not appear in time is cancelled, so the request always ends.
+// Posts the request while a user waits (up to 10 s) for the dialog titled title (null: any
+// dialog) and drives it; a dialog that does not appear in time is cancelled, so the request
+// always ends.
 void RequestWithUser(GuiOpcode opcode, void* block, const char* title, const std::function<void(HWND)>& drive)
 {
     std::thread user([&] {
@@ -177,6 +178,33 @@ TEST(ListBoxDialog, KindsOutsideOneToEightUseListBoxSevenAndHandBackTheChoice)
     ListBoxDialogRequest missing{"Fehlt", 2, unwrittenText};   // nor "LISTBOX2"
     PostGuiRequest(ListBoxDialogOpcode, &missing);
     EXPECT_EQ(missing.selection, unwrittenText);
+}
+
+TEST(FileDialogs, TheChosenPathOrAnEmptyTextWhenCancelled)
+{
+    constexpr int fileNameBox = 0x47C;   // the file name field of the system's file dialog
+    const struct {
+        int32_t save;
+        const char* typed;       // null: cancel
+        const char* fileName;
+    } cases[] = {{1, "C:\\neu", "C:\\neu.avi"}, {1, nullptr, ""}, {0, nullptr, ""}};
+    for (const auto& c : cases) {
+        char fileName[fileNameCapacity] = "clip.avi";
+        char filter[] = "Videos|*.avi";
+        FileDialogRequest block{c.save, "Datei", filter, fileName};
+        RequestWithUser(FileDialogOpcode, &block, "Datei", [&](HWND dialog) {
+            if (c.typed != nullptr)
+                SetDlgItemTextA(dialog, fileNameBox, c.typed);
+            Press(dialog, c.typed != nullptr ? IDOK : IDCANCEL);
+        });
+        EXPECT_STREQ(fileName, c.fileName);
+    }
+    char path[MAX_PATH] = "vorher";
+    FolderDialogRequest folder{"Ordner", path};
+    InterlockedExchange(&runtime.dialogResult, 7);
+    RequestWithUser(FolderDialogOpcode, &folder, nullptr, [](HWND dialog) { Press(dialog, IDCANCEL); });
+    EXPECT_STREQ(path, "");
+    EXPECT_EQ(runtime.dialogResult, 0);
 }
 
 TEST(FillListRequest, SendsEveryTextInOrderAndNothingForAnEmptyList)
