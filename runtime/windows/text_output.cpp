@@ -1,7 +1,9 @@
-// PrintText: runs on the calling thread and draws straight into the main window's own device
-// context and the back buffer; the text cursor is a pair of plain fields.
+// PrintText: the drawing runs on the GUI thread, which owns the main window's device context
+// and the back buffer: a device context that one thread is using (the GUI thread painting from
+// the back buffer) refuses another thread's drawing. The text cursor is a pair of plain fields.
 #include "windows/text_output.h"
 
+#include "kernel/gui_request.h"
 #include "kernel/runtime_state.h"
 #include "services/window_commands.h"
 #include "values/string_functions.h"
@@ -69,7 +71,6 @@ void ScrollOneLine(int32_t columns)
     HWND window = runtime.mainWindow;
     RECT client{};
     GetClientRect(window, &client);
-    GdiFlush();   // what this thread drew into the window is in place before it moves
     ScrollWindowEx(window, 0, -runtime.lineHeight, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN);
     --runtime.textRow;
     DrawAtCursor(runtime.windowDc, MakeBlanks(columns + 1));
@@ -114,17 +115,21 @@ bool PrintPiece(PendingText& pending, int32_t lineEnd, bool wrap, bool pad)
     return broken;
 }
 
-}  // namespace
+struct PrintJob {
+    const RtString* text;
+    int32_t lineEnd, wrap, pad;
+};
 
-COLORREF TextPaletteColour(int32_t index)
+void PrintOnThisThread(const RtString& text, int32_t lineEnd, int32_t wrap, int32_t pad);
+
+int32_t __cdecl PrintOnGuiThread(const PrintJob* job)
 {
-    return textPalette[index & 15];
+    PrintOnThisThread(*job->text, job->lineEnd, job->wrap, job->pad);
+    return 0;
 }
 
-void PrintText(RtString text, int32_t lineEnd, int32_t wrap, int32_t pad)
+void PrintOnThisThread(const RtString& text, int32_t lineEnd, int32_t wrap, int32_t pad)
 {
-    if (runtime.mainWindow == nullptr)
-        ClearWindowToSystemColor();
     RtString cleaned = ReplaceAll(ReplaceAll(text, "\n", ""), "\r", "");
     PendingText pending{cleaned, 0, 0};
     bool broken;
@@ -137,4 +142,25 @@ void PrintText(RtString text, int32_t lineEnd, int32_t wrap, int32_t pad)
         RestoreDC(runtime.windowDc, windowState);
         RestoreDC(runtime.backBufferDc, bufferState);
     } while (broken);
+}
+
+}  // namespace
+
+COLORREF TextPaletteColour(int32_t index)
+{
+    return textPalette[index & 15];
+}
+
+void PrintText(RtString text, int32_t lineEnd, int32_t wrap, int32_t pad)
+{
+    if (runtime.mainWindow == nullptr)
+        ClearWindowToSystemColor();
+    if (GetCurrentThreadId() == runtime.guiThreadId) {
+        PrintOnThisThread(text, lineEnd, wrap, pad);
+        return;
+    }
+    PrintJob job{&text, lineEnd, wrap, pad};
+    runtime.callArguments[0] = reinterpret_cast<DWORD>(&job);
+    CallFunctionRequest block{reinterpret_cast<const void*>(PrintOnGuiThread), 1, 0};
+    SendGuiRequest(CallFunctionOpcode, reinterpret_cast<LPARAM>(&block));
 }
