@@ -43,10 +43,7 @@ LRESULT OnClose(HWND window)
 
 LRESULT OnSize(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    if (wParam == SIZE_RESTORED || wParam == SIZE_MINIMIZED || wParam == SIZE_MAXIMIZED) {
-        StoreInterlocked(runtime.eventCode, 4);
-        PulseEvents({runtime.keyOrWindowEvent, runtime.anyInputEvent});
-    }
+    ReportSizeChange(wParam);
     return DefWindowProcA(window, WM_SIZE, wParam, lParam);
 }
 

@@ -99,3 +99,11 @@ void ReportEnterKey(HWND keepFocusOn)
     StoreInterlocked(runtime.eventCode, 13);
     PulseEvents({runtime.keyOrWindowEvent, runtime.anyInputEvent});
 }
+
+void ReportSizeChange(WPARAM sizeType)
+{
+    if (sizeType == SIZE_RESTORED || sizeType == SIZE_MINIMIZED || sizeType == SIZE_MAXIMIZED) {
+        StoreInterlocked(runtime.eventCode, 4);
+        PulseEvents({runtime.keyOrWindowEvent, runtime.anyInputEvent});
+    }
+}

@@ -24,3 +24,7 @@ void ReportScrollEnd();
 // DM_GETDEFID: Enter in a dialog-like window moves the focus on and reports code 13.
 // The main window keeps the focus when it holds it itself (pass it as keepFocusOn).
 void ReportEnterKey(HWND keepFocusOn);
+
+// WM_SIZE: a restore, minimise or maximise reports code 4. The caller's default procedure
+// handles the message as well.
+void ReportSizeChange(WPARAM sizeType);

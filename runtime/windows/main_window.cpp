@@ -228,10 +228,7 @@ LRESULT OnHelp(const HELPINFO& help)
 
 LRESULT OnSize(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    if (wParam == SIZE_RESTORED || wParam == SIZE_MINIMIZED || wParam == SIZE_MAXIMIZED) {
-        StoreInterlocked(runtime.eventCode, 4);
-        PulseEvents({runtime.keyOrWindowEvent, runtime.anyInputEvent});
-    }
+    ReportSizeChange(wParam);
     return DefWindowProcA(window, WM_SIZE, wParam, lParam);
 }
 
