@@ -182,6 +182,12 @@ bool OpcodeSignalsCompletion(GuiOpcode opcode);
 // Program thread: a synchronous request through the request window, then Sleep(0).
 void SendGuiRequest(GuiOpcode opcode, LPARAM argument);
 
+// Runs work(context) on the GUI thread, the owner of the windows' device contexts: directly
+// when called there, else as a synchronous CallFunctionRequest. Drawing from two threads into
+// one device context is not safe, so every drawing command goes through here.
+using GuiWork = int32_t(__cdecl*)(void* context);
+void RunOnGuiThread(GuiWork work, void* context);
+
 // GUI thread: the handlers that the request window shares with the executor.
 void CreateControlHandler(CreateControlRequest& block);
 void DestroyWindowHandler(DestroyWindowRequest& block);

@@ -29,3 +29,14 @@ void SendGuiRequest(GuiOpcode opcode, LPARAM argument)
     Sleep(0);
     ProgramThreadSafePoint();
 }
+
+void RunOnGuiThread(GuiWork work, void* context)
+{
+    if (GetCurrentThreadId() == runtime.guiThreadId) {
+        work(context);
+        return;
+    }
+    runtime.callArguments[0] = reinterpret_cast<DWORD>(context);
+    CallFunctionRequest block{reinterpret_cast<const void*>(work), 1, 0};
+    SendGuiRequest(CallFunctionOpcode, reinterpret_cast<LPARAM>(&block));
+}

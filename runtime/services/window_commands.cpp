@@ -1,7 +1,9 @@
 // Window appearance and geometry commands. They run on the calling thread (normally the program
-// thread) and use the shared device contexts and cross-thread-safe window calls directly.
+// thread) with cross-thread-safe window calls; drawing into the shared device contexts is done
+// on the GUI thread, which paints from them.
 #include "services/window_commands.h"
 
+#include "kernel/gui_request.h"
 #include "kernel/runtime_state.h"
 #include "kernel/windowing.h"
 #include "services/runtime_errors.h"
@@ -44,11 +46,10 @@ BOOL CALLBACK RedrawChild(HWND child, LPARAM)
 }
 
 // Fills the drawing surface (and the back buffer behind the window) with a 24-bit colour. The
-// brush stays selected in drawDc until the next clear replaces and deletes it.
-void FillMainWindow(COLORREF colour)
+// brush stays selected in drawDc until the next clear replaces and deletes it. GUI thread.
+int32_t __cdecl FillOnGuiThread(void* context)
 {
-    if (runtime.mainWindow == nullptr)
-        SetMainWindowGeometry(0, 0, 640, 480);
+    COLORREF colour = *static_cast<const COLORREF*>(context);
     HDC dc = runtime.drawDc;
     HBRUSH brush = CreateSolidBrush(colour);
     HGDIOBJ replaced = SelectObject(dc, brush);
@@ -58,6 +59,14 @@ void FillMainWindow(COLORREF colour)
         FillRect(runtime.backBufferDc, &all, brush);
     }
     DeleteObject(replaced);
+    return 0;
+}
+
+void FillMainWindow(COLORREF colour)
+{
+    if (runtime.mainWindow == nullptr)
+        SetMainWindowGeometry(0, 0, 640, 480);
+    RunOnGuiThread(FillOnGuiThread, &colour);
     runtime.textColumn = 0;
     runtime.textRow = 0;
     EnumChildWindows(runtime.mainWindow, RedrawChild, 0);

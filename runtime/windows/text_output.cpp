@@ -120,14 +120,6 @@ struct PrintJob {
     int32_t lineEnd, wrap, pad;
 };
 
-void PrintOnThisThread(const RtString& text, int32_t lineEnd, int32_t wrap, int32_t pad);
-
-int32_t __cdecl PrintOnGuiThread(const PrintJob* job)
-{
-    PrintOnThisThread(*job->text, job->lineEnd, job->wrap, job->pad);
-    return 0;
-}
-
 void PrintOnThisThread(const RtString& text, int32_t lineEnd, int32_t wrap, int32_t pad)
 {
     RtString cleaned = ReplaceAll(ReplaceAll(text, "\n", ""), "\r", "");
@@ -144,6 +136,13 @@ void PrintOnThisThread(const RtString& text, int32_t lineEnd, int32_t wrap, int3
     } while (broken);
 }
 
+int32_t __cdecl PrintOnGuiThread(void* context)
+{
+    const PrintJob* job = static_cast<const PrintJob*>(context);
+    PrintOnThisThread(*job->text, job->lineEnd, job->wrap, job->pad);
+    return 0;
+}
+
 }  // namespace
 
 COLORREF TextPaletteColour(int32_t index)
@@ -155,12 +154,6 @@ void PrintText(RtString text, int32_t lineEnd, int32_t wrap, int32_t pad)
 {
     if (runtime.mainWindow == nullptr)
         ClearWindowToSystemColor();
-    if (GetCurrentThreadId() == runtime.guiThreadId) {
-        PrintOnThisThread(text, lineEnd, wrap, pad);
-        return;
-    }
     PrintJob job{&text, lineEnd, wrap, pad};
-    runtime.callArguments[0] = reinterpret_cast<DWORD>(&job);
-    CallFunctionRequest block{reinterpret_cast<const void*>(PrintOnGuiThread), 1, 0};
-    SendGuiRequest(CallFunctionOpcode, reinterpret_cast<LPARAM>(&block));
+    RunOnGuiThread(PrintOnGuiThread, &job);
 }

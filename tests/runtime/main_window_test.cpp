@@ -320,28 +320,42 @@ TEST(MainWindowProcedure, ScrollCodesMoveTheScrollBarControl)
     DestroyByRequest(bar);
 }
 
+// The window's device contexts belong to the GUI thread, which paints from them: the test draws
+// and reads pixels there too.
+COLORREF PixelOnGuiThread(HDC dc, int x, int y)
+{
+    return static_cast<COLORREF>(CallOnGuiThread(reinterpret_cast<const void*>(&GetPixel),
+                                                 {reinterpret_cast<DWORD>(dc), static_cast<DWORD>(x),
+                                                  static_cast<DWORD>(y)}));
+}
+
+int32_t __cdecl FillRedSquareInBackBuffer()
+{
+    RECT square{200, 200, 260, 260};
+    HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(runtime.backBufferDc, &square, brush);
+    DeleteObject(brush);
+    return 0;
+}
+
 TEST(MainWindowProcedure, WhatIsDrawnIntoTheBackBufferReappearsAfterTheWindowWasCovered)
 {
     const COLORREF red = RGB(255, 0, 0);
-    RECT square{200, 200, 260, 260};
-    HBRUSH brush = CreateSolidBrush(red);
-    FillRect(runtime.backBufferDc, &square, brush);
-    DeleteObject(brush);
-    HDC windowDc = GetDC(runtime.mainWindow);
-    EXPECT_NE(GetPixel(windowDc, 230, 230), red) << "drawn into the back buffer only";
+    CallOnGuiThread(reinterpret_cast<const void*>(&FillRedSquareInBackBuffer));
+    HDC windowDc = runtime.windowDc;
+    EXPECT_NE(PixelOnGuiThread(windowDc, 230, 230), red) << "drawn into the back buffer only";
 
     HWND cover = CreateControl("STATIC", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, 180, 180, 100, 100);
     ASSERT_NE(cover, nullptr);
     UpdateWindow(cover);
     DestroyByRequest(cover);
     // The repaint runs on the GUI thread once the uncovered part is invalid.
-    for (int attempt = 0; attempt < 200 && GetPixel(windowDc, 230, 230) != red; ++attempt) {
+    for (int attempt = 0; attempt < 200 && PixelOnGuiThread(windowDc, 230, 230) != red; ++attempt) {
         UpdateWindow(runtime.mainWindow);
         GuiSleep(10);
     }
-    EXPECT_EQ(GetPixel(windowDc, 230, 230), red);
-    EXPECT_EQ(GetPixel(windowDc, 190, 190), GetPixel(runtime.backBufferDc, 190, 190));
-    ReleaseDC(runtime.mainWindow, windowDc);
+    EXPECT_EQ(PixelOnGuiThread(windowDc, 230, 230), red);
+    EXPECT_EQ(PixelOnGuiThread(windowDc, 190, 190), PixelOnGuiThread(runtime.backBufferDc, 190, 190));
 }
 
 TEST(MainWindowProcedure, AMoveLoopHoldsTheProgramAtItsNextSafePointUntilItEnds)
