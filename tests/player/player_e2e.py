@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Kinoblick.exe end to end under Wine, observed from outside as a user sees it: message boxes
 and windows through window_probe.exe, the picture through screenshots of the X display, keys
-through xdotool, the exit code from wine.
+through xdotool, the exit code from wine. Where nothing on the screen shows what the player did
+(an MPEG clip draws no picture under Xvfb), the MCI command strings it sends are read from the
+emulator's mci trace on its standard error.
 
     player_e2e.py path/to/Kinoblick.exe path/to/window_probe.exe
 
@@ -12,6 +14,7 @@ import os
 import shutil
 import subprocess
 import sys
+import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -20,6 +23,8 @@ USAGE_TEXT = (b"Kinoblick.exe P1 (P2) (P3)\r\rP1:\rPfad + Dateiname\r\rP2: (opti
               b"1 = Endloswiederholung\r0 = einmal abspielen\r")
 CANNOT_PLAY = b"Datei konnte nicht abgespielt werden:\r\r"
 WS_POPUP, WS_CAPTION, WS_EX_TOPMOST = 0x80000000, 0x00C00000, 0x8
+MPEG_SECONDS = 5   # long enough to be still playing when the player starts watching it
+MCI_TRACE_MARK = 'mciSendStringW (L"'
 
 
 class Failure(Exception):
@@ -80,6 +85,25 @@ class Harness:
         self.started.append(process)
         return process
 
+    def start_traced(self, *words):
+        """Starts the player with the emulator's mci trace on; the process gets a list
+        mci_commands of the command strings it has sent so far, in order."""
+        environment = dict(os.environ, WINEDEBUG="-all,trace+mci")
+        process = subprocess.Popen(["wine", self.player, *words], cwd=self.work, env=environment,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        process.mci_commands = []
+
+        def collect():
+            for line in process.stderr:
+                line = line.decode("latin-1")
+                if MCI_TRACE_MARK in line:
+                    process.mci_commands.append(line.split(MCI_TRACE_MARK, 1)[1].split('"', 1)[0])
+
+        process.trace_reader = threading.Thread(target=collect, daemon=True)
+        process.trace_reader.start()
+        self.started.append(process)
+        return process
+
     def end_leftovers(self):
         for process in self.started:
             if process.poll() is None:
@@ -97,8 +121,12 @@ class Harness:
 
     @staticmethod
     def screenshot():
-        ppm = subprocess.run("xwd -root -silent | convert xwd:- ppm:-", shell=True, capture_output=True,
-                             check=True).stdout
+        for _ in range(3):   # xwd fails now and then when a window goes away while it reads the screen
+            ppm = subprocess.run("xwd -root -silent | convert xwd:- ppm:-", shell=True, capture_output=True).stdout
+            if ppm.startswith(b"P6"):
+                break
+        else:
+            raise Failure("no screenshot")
         fields, position = [], 0
         while len(fields) < 4:   # P6, width, height, maximum; comments run to the line's end
             line_end = ppm.index(b"\n", position)
@@ -133,10 +161,35 @@ class Harness:
         """Waits until the point shows the clip (not black)."""
         return wait_for(lambda: sum(self.pixel(self.screenshot(), x, y)) > 60, 20, f"the picture at {x},{y}")
 
+    @staticmethod
+    def focus_player():
+        """Gives the player's window the X keyboard focus, so that keys reach it wherever the
+        pointer is. Without a window manager nobody else does: the focus stays PointerRoot."""
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Kinoblick$"],
+                               capture_output=True, text=True).stdout.split()
+        if not found:
+            return
+        subprocess.run(["xdotool", "windowfocus", found[0]], capture_output=True)
+        wait_for(lambda: subprocess.run(["xdotool", "getwindowfocus"], capture_output=True,
+                                        text=True).stdout.strip() == found[0], 5, "the X focus on the player")
+
     def press_key(self, key, hold=0.3):
+        self.focus_player()
         subprocess.run(["xdotool", "keydown", key], check=True)
-        time.sleep(hold)   # the player looks at the key every 20 ms
+        time.sleep(hold)   # the key is read from the window's key-down message
         subprocess.run(["xdotool", "keyup", key], check=True)
+
+    def hold_key_until(self, key, reaction, what, then_hold=0.0):
+        """Holds the key down until the player shows the reaction (a key polled once a pass must
+        stay down for a whole pass, however long a pass takes on a busy machine), and then_hold
+        seconds longer."""
+        self.focus_player()
+        subprocess.run(["xdotool", "keydown", key], check=True)
+        try:
+            wait_for(reaction, 20, what)
+            time.sleep(then_hold)
+        finally:
+            subprocess.run(["xdotool", "keyup", key], check=True)
 
 
 def make_clips(work):
@@ -146,7 +199,8 @@ def make_clips(work):
     subprocess.run([sys.executable, make_clip, "--width", "320", "--height", "180", "--frames", "75",
                     os.path.join(work, "scaled.avi")], check=True)
     subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=352x288:rate=25",
-                    "-t", "2", "-c:v", "mpeg1video", "-f", "mpeg", os.path.join(work, "clip.mpg")], check=True)
+                    "-t", str(MPEG_SECONDS), "-c:v", "mpeg1video", "-f", "mpeg", os.path.join(work, "clip.mpg")],
+                   check=True)
     with open(os.path.join(work, "random.avi"), "wb") as random_bytes:
         random_bytes.write(os.urandom(65536))
 
@@ -183,15 +237,37 @@ def case_avi_scaled_once(h):
 
 
 def case_mpeg_pause(h):
-    process = h.start(windows_path(os.path.join(h.work, "clip.mpg")))
+    """Space pauses: a clip played once outlives its length while paused; a second Space resumes
+    and the clip then plays to its end. Holding Space toggles once."""
+    process = h.start_traced(windows_path(os.path.join(h.work, "clip.mpg")))
+    sent = process.mci_commands
+
+    def sent_once_more(command, seen_before):
+        if sent.count(command) > seen_before:
+            return True
+        check(process.poll() is None and "CLOSE VIDEO" not in sent,
+              f"the clip ended while Space was held for {command}")
+        return False
+
+    # The device plays from the open on, and placing the picture takes the emulator seconds: the
+    # key goes down as soon as the loop watches the clip.
+    wait_for(lambda: "STATUS VIDEO POSITION" in sent or process.poll() is not None, 30, "the playback loop")
+    check(process.poll() is None, "the player ended before its loop")
+    plays = sent.count("PLAY VIDEO")
+    # Held on past the keyboard's auto-repeat delay: the press still toggles only once.
+    h.hold_key_until("space", lambda: sent_once_more("PAUSE VIDEO", 0), "PAUSE VIDEO after Space", then_hold=1.5)
+    paused_at = time.monotonic()
     h.expect_playing_window()
     wait_for(lambda: h.pixel(h.screenshot(), 10, 760) == (16, 0, 16), 20, "the background RGB(16, 0, 16)")
-    time.sleep(1)                                    # the window has the keyboard focus by then
-    h.press_key("space", hold=0.5)
-    time.sleep(4)                                    # twice the clip's length
-    check(process.poll() is None, "paused clip ended")
-    h.press_key("space")
-    check(h.finish(process, 20) == 0, "exit code not 0 after resuming")
+    while time.monotonic() < paused_at + MPEG_SECONDS + 1:   # longer than the whole clip
+        check(process.poll() is None, "paused clip ended")
+        time.sleep(0.1)
+    check(sent.count("PLAY VIDEO") == plays, "played again without a second Space")
+    h.hold_key_until("space", lambda: sent_once_more("PLAY VIDEO", plays), "PLAY VIDEO after the second Space")
+    check(h.finish(process, MPEG_SECONDS + 15) == 0, "exit code not 0 after resuming")
+    process.trace_reader.join(5)
+    check(sent.count("PAUSE VIDEO") == 1, f"{sent.count('PAUSE VIDEO')} pauses for one press")
+    check(sent[-1] == "CLOSE VIDEO", f"last command {sent[-1]!r}")
 
 
 def case_odd_names(h):
