@@ -57,17 +57,19 @@ start_virtual_screen() {
     exit 1
 }
 
-# One Wine prefix for the run, made once and kept in build/; the server stays up meanwhile.
+# One Wine prefix for the run, made once and kept in build/. Its server is started first and
+# stays up meanwhile (a server that is still up from an earlier command serves as well).
 start_wine() {
     export WINEDEBUG=-all
     export WINEPREFIX="$build_dir/wineprefix"
     export WINEDLLOVERRIDES="mscoree,mshtml="
+    mkdir -p "$WINEPREFIX"
+    wineserver -p 2>/dev/null || true
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wineboot -i >/dev/null 2>&1
         # No crash dialog: a crashing test must end, not wait for a click.
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     fi
-    wineserver -p
     wine cmd /c exit >/dev/null 2>&1 || true
 }
 
