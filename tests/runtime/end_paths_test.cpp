@@ -64,35 +64,13 @@ private:
     PROCESS_INFORMATION process{};
 };
 
-struct WindowSearch {
-    DWORD processId;
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM search)
-{
-    auto* wanted = reinterpret_cast<WindowSearch*>(search);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[32] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (process == wanted->processId && lstrcmpA(className, wanted->className) == 0 && IsWindowVisible(window)) {
-        wanted->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Waits for the child's visible window of the class.
 HWND FindChildWindow(DWORD processId, const char* className)
 {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < patience) {
-        WindowSearch search{processId, className, nullptr};
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr)
-            return search.found;
+        if (HWND found = FindProcessWindow(processId, className))
+            return found;
         Sleep(20);
     }
     return nullptr;

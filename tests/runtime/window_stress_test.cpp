@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/gui_probe.h"
 #include "support/runtime_test.h"
 
 namespace {
@@ -40,35 +41,15 @@ bool StartChild(Child& child)
                           &child.process) != 0;
 }
 
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindMainWindow(HWND window, LPARAM search)
-{
-    auto* wanted = reinterpret_cast<WindowSearch*>(search);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (process == wanted->processId && lstrcmpA(className, "FENSTER") == 0 && IsWindowVisible(window)) {
-        wanted->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // The child's main window once its program has shown a round count as the title.
 HWND WaitForRunningWindow(const Child& child, DWORD timeout)
 {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < timeout) {
-        WindowSearch search{child.process.dwProcessId, nullptr};
-        EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
+        HWND found = FindProcessWindow(child.process.dwProcessId, "FENSTER");
         char title[32] = {};
-        if (search.found != nullptr && GetWindowTextA(search.found, title, sizeof title) > 0 && title[0] != 'K')
-            return search.found;
+        if (found != nullptr && GetWindowTextA(found, title, sizeof title) > 0 && title[0] != 'K')
+            return found;
         if (WaitForSingleObject(child.process.hProcess, 10) != WAIT_TIMEOUT)
             return nullptr;
     }

@@ -116,3 +116,34 @@ int CountMessageBoxes()
 {
     return static_cast<int>(ProcessMessageBoxes(GetCurrentProcessId()).size());
 }
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM search)
+{
+    auto* wanted = reinterpret_cast<WindowSearch*>(search);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char className[32] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (process == wanted->processId && lstrcmpA(className, wanted->className) == 0 && IsWindowVisible(window)) {
+        wanted->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FindProcessWindow(DWORD processId, const char* className)
+{
+    WindowSearch search{processId, className, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}

@@ -40,5 +40,8 @@ private:
     HANDLE thread;
 };
 
+// The visible top-level window of the class that the process shows now, or null.
+HWND FindProcessWindow(DWORD processId, const char* className);
+
 // The number of visible message boxes of this process now.
 int CountMessageBoxes();

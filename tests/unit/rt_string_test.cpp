@@ -6,6 +6,7 @@
 #include <string>
 
 #include "kernel/runtime_state.h"
+#include "number_settings.h"
 #include "values/rt_string.h"
 
 namespace {
@@ -22,29 +23,6 @@ void ExpectWellFormed(const RtString& s)
     EXPECT_EQ(s.text[s.length], 0);
     EXPECT_GE(_msize(s.text), static_cast<size_t>(s.length) + 2);
 }
-
-class NumberSettings : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        savedDecimals = runtime.decimals;
-        savedWidth = runtime.minFieldWidth;
-        savedSeparator = runtime.decimalSeparator;
-        runtime.decimals = 6;
-        runtime.minFieldWidth = 0;
-        runtime.decimalSeparator = separator;
-    }
-    void TearDown() override
-    {
-        runtime.decimals = savedDecimals;
-        runtime.minFieldWidth = savedWidth;
-        runtime.decimalSeparator = savedSeparator;
-    }
-    char separator[8] = ".";
-    LONG savedDecimals = 0;
-    LONG savedWidth = 0;
-    char* savedSeparator = nullptr;
-};
 
 TEST(RtString, ConstructionAndAssignment)
 {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "kernel/runtime_state.h"
+#include "number_settings.h"
 #include "values/string_functions.h"
 
 namespace {
@@ -237,28 +238,7 @@ TEST(IsNumericText, DigitsAndPunctuationInAnyOrder)
         EXPECT_EQ(IsNumericText(c.first), c.second) << (c.first ? c.first : "null");
 }
 
-class Conversion : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        savedDecimals = runtime.decimals;
-        savedWidth = runtime.minFieldWidth;
-        savedSeparator = runtime.decimalSeparator;
-        runtime.decimals = 6;
-        runtime.minFieldWidth = 0;
-        runtime.decimalSeparator = separator;
-    }
-    void TearDown() override
-    {
-        runtime.decimals = savedDecimals;
-        runtime.minFieldWidth = savedWidth;
-        runtime.decimalSeparator = savedSeparator;
-    }
-    char separator[8] = ".";
-    LONG savedDecimals = 0;
-    LONG savedWidth = 0;
-    char* savedSeparator = nullptr;
-};
+class Conversion : public NumberSettings {};
 
 TEST_F(Conversion, ParseValueKinds)
 {

@@ -7,29 +7,19 @@
 #include "kernel/runtime_state.h"
 #include "values/program_objects.h"
 #include "values/value.h"
+#include "number_settings.h"
 
 namespace {
 
-class Values : public ::testing::Test {
+class Values : public NumberSettings {
 protected:
     void SetUp() override
     {
-        savedDecimals = runtime.decimals;
-        savedSeparator = runtime.decimalSeparator;
-        runtime.decimals = 6;
-        runtime.decimalSeparator = separator;
+        NumberSettings::SetUp();
         for (Value& slot : argumentSlots)
             AssignValue(slot, ConstructUnsetValue());
         procedureArgumentCount = -7;
     }
-    void TearDown() override
-    {
-        runtime.decimals = savedDecimals;
-        runtime.decimalSeparator = savedSeparator;
-    }
-    char separator[8] = ".";
-    LONG savedDecimals = 0;
-    char* savedSeparator = nullptr;
 };
 
 void ExpectValue(const Value& v, int32_t type, const char* text, double real, int32_t integer)
