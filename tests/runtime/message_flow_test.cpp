@@ -74,6 +74,44 @@ void QuitWaitsForTheHold(GuiOpcode release)
     PostToGuiThread(release);
 }
 
+// "process-pending-keeps-quit" runs on the GUI thread, where nothing else takes messages
+// meanwhile: ProcessPendingRequest stops at the quit message and posts it again, and the message
+// behind it stays queued. The GUI loop then dispatches that message, whose window checks the
+// pending quit message and sets the code the process ends with.
+constexpr WPARAM placeholderQuitCode = 1;
+bool processPendingDone = false;
+
+LRESULT CALLBACK BehindQuitProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_USER)
+        return DefWindowProcA(window, message, wParam, lParam);
+    Check(processPendingDone);
+    MSG quit;
+    Check(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) && quit.wParam == placeholderQuitCode);
+    PostQuitMessage(42);
+    return 0;
+}
+
+int32_t __cdecl ProcessPendingBehindQuit(void*)
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = BehindQuitProcedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "BehindQuit";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowA("BehindQuit", "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, windowClass.hInstance,
+                                nullptr);
+    Check(window != nullptr);
+
+    PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, placeholderQuitCode, 0);
+    PostMessageA(window, WM_USER, 0, 0);
+    ProcessPendingHandler();
+    processPendingDone = true;
+    MSG waiting;
+    Check(PeekMessageA(&waiting, nullptr, WM_USER, WM_USER, PM_NOREMOVE) && waiting.hwnd == window);
+    return 0;
+}
+
 struct Scenario {
     const char* name;
     void (*run)();
@@ -84,18 +122,7 @@ const Scenario scenarios[] = {
     // A WM_QUIT posted to the thread stays queued while the hold carries out requests.
     {"quit-waits-for-end-hold", [] { QuitWaitsForTheHold(EndHoldOpcode); }, 41},
     {"quit-waits-for-resume", [] { QuitWaitsForTheHold(ResumeMessagesOpcode); }, 41},
-    // ProcessPendingRequest stops at the quit message and posts it again: the message behind
-    // it stays queued, and the loops still end.
-    {"process-pending-keeps-quit",
-     [] {
-         PostToGuiThread(HoldMessagesOpcode);
-         PostThreadMessageA(runtime.guiThreadId, WM_QUIT, 42, 0);
-         PostThreadMessageA(runtime.guiThreadId, WM_USER, 0, 0);
-         PostToGuiThread(ProcessPendingOpcode);
-         Check(PeekMessageWaiting() != 0);
-         Check(runtime.lastEvent.message == WM_USER);
-     },
-     42},
+    {"process-pending-keeps-quit", [] { RunOnGuiThread(ProcessPendingBehindQuit, nullptr); }, 42},
     // The program ends without ending the hold: its quit message still ends the GUI loop.
     {"program-ends-during-hold",
      [] {
