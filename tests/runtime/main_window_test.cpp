@@ -320,15 +320,7 @@ TEST(MainWindowProcedure, ScrollCodesMoveTheScrollBarControl)
     DestroyByRequest(bar);
 }
 
-// The window's device contexts belong to the GUI thread, which paints from them: the test draws
-// and reads pixels there too.
-COLORREF PixelOnGuiThread(HDC dc, int x, int y)
-{
-    return static_cast<COLORREF>(CallOnGuiThread(reinterpret_cast<const void*>(&GetPixel),
-                                                 {reinterpret_cast<DWORD>(dc), static_cast<DWORD>(x),
-                                                  static_cast<DWORD>(y)}));
-}
-
+// The window's device contexts belong to the GUI thread: the test draws there too.
 int32_t __cdecl FillRedSquareInBackBuffer()
 {
     RECT square{200, 200, 260, 260};

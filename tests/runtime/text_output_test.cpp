@@ -16,19 +16,34 @@ constexpr int32_t textRed = 12;
 constexpr int32_t backCyan = 13;
 constexpr int32_t fieldColumns = 80;
 
-// '.' untouched, ' ' a printed blank, 'X' a printed character.
-char CellKind(int32_t column, int32_t row)
+struct CellLook {
+    int32_t column, row;
+    char kind;
+};
+
+// On the GUI thread, which owns the back buffer and paints from it at any moment.
+int32_t __cdecl LookAtCell(void* context)
 {
+    CellLook& cell = *static_cast<CellLook*>(context);
     bool red = false;
     bool cyan = false;
-    for (int32_t y = row * runtime.lineHeight; y < (row + 1) * runtime.lineHeight; ++y) {
-        for (int32_t x = column * runtime.charWidth; x < (column + 1) * runtime.charWidth; ++x) {
+    for (int32_t y = cell.row * runtime.lineHeight; y < (cell.row + 1) * runtime.lineHeight; ++y) {
+        for (int32_t x = cell.column * runtime.charWidth; x < (cell.column + 1) * runtime.charWidth; ++x) {
             COLORREF pixel = GetPixel(runtime.backBufferDc, x, y);
             red = red || pixel == TextPaletteColour(textRed);
             cyan = cyan || pixel == TextPaletteColour(backCyan);
         }
     }
-    return red ? 'X' : (cyan ? ' ' : '.');
+    cell.kind = red ? 'X' : (cyan ? ' ' : '.');
+    return 0;
+}
+
+// '.' untouched, ' ' a printed blank, 'X' a printed character.
+char CellKind(int32_t column, int32_t row)
+{
+    CellLook cell{column, row, '?'};
+    RunOnGuiThread(LookAtCell, &cell);
+    return cell.kind;
 }
 
 // The cells from column on, with one untouched cell on either side where the line has room.
@@ -117,7 +132,7 @@ TEST(PrintText, PaletteOfTheBackground)
     for (int32_t index = 0; index < 16; ++index) {
         runtime.textBackColourIndex = index;
         PrintText(" ", 1, 0, 0);
-        EXPECT_EQ(GetPixel(runtime.backBufferDc, index * runtime.charWidth + runtime.charWidth / 2,
+        EXPECT_EQ(PixelOnGuiThread(runtime.backBufferDc, index * runtime.charWidth + runtime.charWidth / 2,
                            runtime.lineHeight / 2),
                   palette[index])
             << "index " << index;

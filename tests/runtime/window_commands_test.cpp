@@ -31,7 +31,7 @@ bool IsTopmost(HWND window)
 
 COLORREF BackBufferPixel(int x, int y)
 {
-    return GetPixel(runtime.backBufferDc, x, y);
+    return PixelOnGuiThread(runtime.backBufferDc, x, y);
 }
 
 // A visible window of another thread of this process: a pop-up for the main window to stand
@@ -134,7 +134,7 @@ TEST_F(WindowCommands, ClearWindowInTheTwentyFourBitForm)
         runtime.textRow = 3;
         ClearWindow(colour);
         EXPECT_EQ(BackBufferPixel(0, 0), c.shown);
-        EXPECT_EQ(GetPixel(runtime.windowDc, 2, 2), c.shown) << "the window itself";
+        EXPECT_EQ(PixelOnGuiThread(runtime.windowDc, 2, 2), c.shown) << "the window itself";
         EXPECT_EQ(BackBufferPixel(runtime.screenWidth - 1, runtime.screenHeight - 1), c.shown);
         EXPECT_EQ(runtime.textColumn, 0);
         EXPECT_EQ(runtime.textRow, 0);

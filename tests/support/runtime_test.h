@@ -24,3 +24,13 @@ inline int32_t CallOnGuiThread(const void* function, std::initializer_list<DWORD
     SendGuiRequest(CallFunctionOpcode, reinterpret_cast<LPARAM>(&block));
     return block.result;
 }
+
+// Program thread: a pixel of one of the main window's device contexts, read on the GUI thread.
+// Those contexts belong to the GUI thread, which paints from them at any moment; a read from
+// another thread meanwhile fails and answers CLR_INVALID.
+inline COLORREF PixelOnGuiThread(HDC dc, int x, int y)
+{
+    return static_cast<COLORREF>(CallOnGuiThread(reinterpret_cast<const void*>(&GetPixel),
+                                                 {reinterpret_cast<DWORD>(dc), static_cast<DWORD>(x),
+                                                  static_cast<DWORD>(y)}));
+}
