@@ -7,18 +7,6 @@
 
 namespace {
 
-constexpr DWORD patience = 10000;   // milliseconds; reached only when something is broken
-
-// Waits, through the GUI thread, until the condition holds or patience runs out.
-template <typename Condition>
-bool WaitFor(Condition condition)
-{
-    DWORD start = GetTickCount();
-    while (!condition() && GetTickCount() - start < patience)
-        GuiSleep(5);
-    return condition();
-}
-
 void PrepareMainWindowInFront()
 {
     SetMainWindowGeometry(100, 100, 300, 200);

@@ -10,20 +10,10 @@
 
 namespace {
 
-constexpr DWORD patience = 10000;        // milliseconds; reached only when something is broken
 constexpr DWORD childPatience = 30000;
 constexpr DWORD timedOut = 0xFFFFFFFF;
 constexpr UINT scenarioFailed = 90;      // a child's check failed
 constexpr LONG sentinel = static_cast<LONG>(0xFEEDABAD);
-
-template <typename Condition>
-bool WaitFor(Condition condition)
-{
-    DWORD start = GetTickCount();
-    while (!condition() && GetTickCount() - start < patience)
-        GuiSleep(5);
-    return condition();
-}
 
 void PostToGuiThread(GuiOpcode opcode)
 {

@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "kernel/gui_request.h"
+#include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
 
 // Called on the program thread before the cases run, after it has synchronised with the GUI
@@ -33,4 +34,16 @@ inline COLORREF PixelOnGuiThread(HDC dc, int x, int y)
     return static_cast<COLORREF>(CallOnGuiThread(reinterpret_cast<const void*>(&GetPixel),
                                                  {reinterpret_cast<DWORD>(dc), static_cast<DWORD>(x),
                                                   static_cast<DWORD>(y)}));
+}
+
+// Program thread: waits through the GUI thread until the condition holds or ten seconds (a
+// time reached only when something is broken) have passed; the condition's last answer.
+template <typename Condition>
+bool WaitFor(Condition condition)
+{
+    constexpr DWORD patience = 10000;
+    DWORD start = GetTickCount();
+    while (!condition() && GetTickCount() - start < patience)
+        GuiSleep(5);
+    return condition();
 }
