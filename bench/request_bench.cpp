@@ -1,7 +1,9 @@
 // The round trip of a synchronous request against its floor, a raw cross-thread SendMessageA to
 // a trivial window procedure of a window that the GUI thread owns. Prints figures; the goal is
 // at most 1.2 times the floor. GuiSleep(0) also yields with Sleep(0) after the send, by design.
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "kernel/gui_request.h"
 #include "kernel/program_thread.h"
@@ -10,8 +12,8 @@
 
 namespace {
 
-constexpr int rounds = 5;
-constexpr int callsPerRound = 4000;   // 20000 calls per figure in all
+constexpr int rounds = 20;
+constexpr int callsPerRound = 1000;   // 20000 calls per figure in all
 
 LRESULT CALLBACK TrivialProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -57,8 +59,15 @@ void TrivialCallRequest()
 struct Measurement {
     const char* name;
     void (*call)();
-    LONGLONG ticks;
+    std::vector<double> ticks;    // per round
+    std::vector<double> ratios;   // per round, to the floor's time of the same round
 };
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
 
 LONGLONG TimeCalls(void (*call)())
 {
@@ -81,25 +90,28 @@ void RunBenchmark()
     }
 
     Measurement measurements[] = {
-        {"floor: raw SendMessageA", RawSend, 0},
-        {"GuiSleep(0)", SleepRequest, 0},
-        {"CallFunctionRequest, trivial function", TrivialCallRequest, 0},
+        {"floor: raw SendMessageA", RawSend, {}, {}},
+        {"GuiSleep(0)", SleepRequest, {}, {}},
+        {"CallFunctionRequest, trivial function", TrivialCallRequest, {}, {}},
     };
     for (Measurement& m : measurements)   // warm-up
         TimeCalls(m.call);
-    for (int round = 0; round < rounds; ++round) {   // interleaved, so drift hits all alike
+    // Interleaved, so that drift hits all alike; the medians leave out the rounds in which the
+    // shared machine was busy with something else.
+    for (int round = 0; round < rounds; ++round) {
         for (Measurement& m : measurements)
-            m.ticks += TimeCalls(m.call);
+            m.ticks.push_back(static_cast<double>(TimeCalls(m.call)));
+        for (Measurement& m : measurements)
+            m.ratios.push_back(m.ticks.back() / measurements[0].ticks.back());
     }
 
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    const int calls = rounds * callsPerRound;
-    const double floorTicks = static_cast<double>(measurements[0].ticks);
-    std::printf("%-40s %12s %10s   (%d calls each)\n", "synchronous request", "us per call", "x floor", calls);
+    std::printf("%-40s %12s %10s   (median of %d rounds of %d calls)\n", "synchronous request", "us per call",
+                "x floor", rounds, callsPerRound);
     for (const Measurement& m : measurements) {
-        double microseconds = 1e6 * static_cast<double>(m.ticks) / static_cast<double>(frequency.QuadPart) / calls;
-        std::printf("%-40s %12.2f %10.2f\n", m.name, microseconds, static_cast<double>(m.ticks) / floorTicks);
+        double microseconds = 1e6 * Median(m.ticks) / static_cast<double>(frequency.QuadPart) / callsPerRound;
+        std::printf("%-40s %12.2f %10.2f\n", m.name, microseconds, Median(m.ratios));
     }
     std::printf("goal: at most 1.20 x floor\n");
     std::fflush(stdout);
