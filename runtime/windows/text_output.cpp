@@ -78,15 +78,26 @@ void ScrollOneLine(int32_t columns)
            SRCCOPY);
 }
 
+// The width a piece is padded to: the field width for the text, and for the rest of a broken
+// text no more than a line, so that the rest of a field wider than the line still gets shorter
+// with every line. A negative field width pads nothing.
+uint32_t PaddingWidth(bool rest, int32_t columns)
+{
+    int32_t width = runtime.printFieldWidth;
+    if (rest && width > columns)
+        width = columns;
+    return width > 0 ? static_cast<uint32_t>(width) : 0;
+}
+
 // One line's piece of the pending text, with the device contexts prepared. Returns true when
 // the text was broken at the right edge and a rest remains.
-bool PrintPiece(PendingText& pending, int32_t lineEnd, bool wrap, bool pad)
+bool PrintPiece(PendingText& pending, int32_t lineEnd, bool wrap, bool pad, bool rest)
 {
-    uint32_t fieldWidth = static_cast<uint32_t>(runtime.printFieldWidth);
-    if (pad && fieldWidth != 0 && pending.Length() < fieldWidth)
+    int32_t columns = runtime.clientWidth / AtLeastOne(runtime.charWidth);
+    uint32_t fieldWidth = PaddingWidth(rest, columns);
+    if (pad && pending.Length() < fieldWidth)
         pending.blanks += fieldWidth - pending.Length();
 
-    int32_t columns = runtime.clientWidth / AtLeastOne(runtime.charWidth);
     int32_t room = columns - runtime.textColumn;
     // Compared unsigned: a cursor beyond the right edge (negative room) never breaks.
     bool broken = wrap && pending.Length() > static_cast<uint32_t>(room);
@@ -124,13 +135,15 @@ void PrintOnThisThread(const RtString& text, int32_t lineEnd, int32_t wrap, int3
 {
     RtString cleaned = ReplaceAll(ReplaceAll(text, "\n", ""), "\r", "");
     PendingText pending{cleaned, 0, 0};
-    bool broken;
+    bool broken = false;
+    bool rest = false;
     do {
         int windowState = SaveDC(runtime.windowDc);
         int bufferState = SaveDC(runtime.backBufferDc);
         PrepareDc(runtime.windowDc);
         PrepareDc(runtime.backBufferDc);
-        broken = PrintPiece(pending, lineEnd, wrap != 0, pad != 0);
+        broken = PrintPiece(pending, lineEnd, wrap != 0, pad != 0, rest);
+        rest = true;
         RestoreDC(runtime.windowDc, windowState);
         RestoreDC(runtime.backBufferDc, bufferState);
     } while (broken);

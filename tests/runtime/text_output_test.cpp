@@ -75,7 +75,7 @@ void StartClean()
 struct RowCells {
     int32_t row;                 // relative to the starting row
     int32_t column;
-    const char* cells;
+    std::string cells;
 };
 
 struct PrintCase {
@@ -99,6 +99,9 @@ const std::vector<PrintCase> printCases = {
     {"beyond the right edge never breaks", "ABC", 1, 1, 0, 0, fieldColumns, 85, 88, 0, {{0, 85, "XXX"}}},
     {"the rest is padded again", "ABCDEF", 1, 1, 1, 8, fieldColumns, 77, 8, 1,
      {{0, 77, "  X"}, {1, 0, "   XXXXX"}}},
+    {"a field wider than the line pads a rest to the line", "42", 1, 1, 1, 99, fieldColumns, 0, fieldColumns, 1,
+     {{0, 0, std::string(fieldColumns, ' ')}, {1, 0, std::string(fieldColumns - 2, ' ') + "XX"}}},
+    {"a negative field width pads nothing", "42", 1, 0, 1, -5, fieldColumns, 0, 2, 0, {{0, 0, "XX"}}},
     {"a window narrower than a cell takes one character a line", "ABC", 1, 1, 0, 0, 0, 0, 1, 2,
      {{0, 0, "X"}, {1, 0, "X"}, {2, 0, "X"}}},
 };
