@@ -34,6 +34,15 @@ void MeasureTextFont()
     runtime.textBackColourIndex = 15;
 }
 
+int32_t __cdecl RecordClientSize(void*)
+{
+    RECT client{};
+    GetClientRect(runtime.mainWindow, &client);
+    StoreInterlocked(runtime.clientWidth, client.right - client.left);
+    StoreInterlocked(runtime.clientHeight, client.bottom - client.top);
+    return 0;
+}
+
 void ClearInputFields()
 {
     runtime.lastKey = 0;
@@ -174,11 +183,10 @@ void SetMainWindowGeometry(int32_t x, int32_t y, int32_t width, int32_t height)
         RuntimeWarning(223, nullptr);
     HWND window = runtime.mainWindow;
     if (window != nullptr) {
+        // The GUI thread carries the placement out when it gets to it: the client size is read
+        // there, after it.
         PlaceWindow(window, x, y, width, height, 0);
-        RECT client{};
-        GetClientRect(window, &client);
-        StoreInterlocked(runtime.clientWidth, client.right - client.left);
-        StoreInterlocked(runtime.clientHeight, client.bottom - client.top);
+        RunOnGuiThread(RecordClientSize, nullptr);
         return;
     }
     auto* block = static_cast<CreateMainWindowRequest*>(HeapAlloc(GetProcessHeap(), 0, sizeof(CreateMainWindowRequest)));

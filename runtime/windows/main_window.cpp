@@ -226,8 +226,14 @@ LRESULT OnHelp(const HELPINFO& help)
     return 0;
 }
 
+// The recorded client size follows the window however its size changes (text output wraps and
+// scrolls by it); a minimised window keeps the size it will have again.
 LRESULT OnSize(HWND window, WPARAM wParam, LPARAM lParam)
 {
+    if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
+        StoreInterlocked(runtime.clientWidth, LowWord(lParam));
+        StoreInterlocked(runtime.clientHeight, HighWord(lParam));
+    }
     ReportSizeChange(wParam);
     return DefWindowProcA(window, WM_SIZE, wParam, lParam);
 }

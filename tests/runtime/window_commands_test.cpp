@@ -3,6 +3,7 @@
 #include <string>
 
 #include "kernel/runtime_state.h"
+#include "kernel/windowing.h"
 #include "services/window_commands.h"
 #include "support/gui_probe.h"
 #include "support/runtime_test.h"
@@ -276,6 +277,30 @@ TEST_F(WindowCommands, FocusIsRecordedAndSet)
     FocusWindow(window);
     EXPECT_EQ(reinterpret_cast<HWND>(static_cast<LONG_PTR>(runtime.focusWindow)), window);
     EXPECT_TRUE(WaitUntil([&] { return GetFocus() == window; }));
+}
+
+int32_t __cdecl ClientWidthNow(void*)
+{
+    RECT client{};
+    GetClientRect(runtime.mainWindow, &client);
+    return client.right;
+}
+
+void ResizeOnGuiThread(int width)
+{
+    CallOnGuiThread(reinterpret_cast<const void*>(&SetWindowPos),
+                    {reinterpret_cast<DWORD>(runtime.mainWindow), 0, 0, 0, static_cast<DWORD>(width), 300,
+                     SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE});
+}
+
+// Text output wraps by the recorded client width: it must be the window's, however it changed.
+TEST_F(WindowCommands, TheRecordedClientSizeFollowsTheWindow)
+{
+    SetMainWindowGeometry(0, 0, 500, 300);
+    EXPECT_EQ(runtime.clientWidth, CallOnGuiThread(reinterpret_cast<const void*>(&ClientWidthNow)));
+    ResizeOnGuiThread(420);   // as the user's sizing would
+    EXPECT_EQ(runtime.clientWidth, CallOnGuiThread(reinterpret_cast<const void*>(&ClientWidthNow)));
+    SetMainWindowGeometry(0, 0, 640, 480);
 }
 
 TEST_F(WindowCommands, SetDecimalsSetsTheFractionDigits)
