@@ -23,8 +23,6 @@ constexpr DWORD toolTipStyle = 0x94800000;     // popup, visible, clip siblings,
 constexpr UINT toolRecordSize = 44;            // the tool record as the request defines it
 constexpr WPARAM toolTipMaxWidth = 300;
 
-HHOOK requestCatcher;
-
 void SignalDone()
 {
     SetEvent(runtime.requestDoneEvent);
@@ -146,14 +144,33 @@ void DropRequest(WPARAM opcode, LPARAM block)
         HeapFree(GetProcessHeap(), 0, reinterpret_cast<void*>(block));
 }
 
-LRESULT CALLBACK CatchRequest(int code, WPARAM flag, LPARAM message)
+// A posted request is carried out when the message that carries it is dispatched, whatever loop
+// took it from the queue: the GUI loop, the executor's own loops, or a modal loop of the system
+// (a dialog, a menu, a move or size loop) which would otherwise dispatch a thread message to no
+// window. The moment a request message leaves the queue, this hook readdresses it to the
+// request window. A message only looked at (a menu loop peeks, offers the message to the
+// filter hooks, and removes it afterwards) stays as it is, so nothing runs twice.
+//
+// The hook also notes every quit message that leaves the queue: the emulator's move and size
+// loops end on a quit message without posting it again, and the GUI loop posts it again for them.
+HHOOK requestTaker;
+UINT takenRequestMessage;
+bool quitTaken;
+WPARAM takenQuitCode;
+
+LRESULT CALLBACK TakeRequest(int code, WPARAM removal, LPARAM message)
 {
-    const MSG* taken = reinterpret_cast<const MSG*>(message);
-    if (code >= 0 && taken->hwnd == nullptr && taken->message == requestMessage) {
-        ExecuteGuiRequest(*taken);
-        return TRUE;
+    MSG* taken = reinterpret_cast<MSG*>(message);
+    if (code == HC_ACTION && (removal & PM_REMOVE)) {
+        if (taken->message == requestMessage) {
+            taken->hwnd = runtime.requestWindow;
+            taken->message = takenRequestMessage;
+        } else if (taken->message == WM_QUIT) {
+            quitTaken = true;
+            takenQuitCode = taken->wParam;
+        }
     }
-    return CallNextHookEx(requestCatcher, code, flag, message);
+    return CallNextHookEx(requestTaker, code, removal, message);
 }
 
 }  // namespace
@@ -190,13 +207,17 @@ void InputPendingHandler(int32_t* pending)
 }
 
 // Opcodes without a handler here do nothing; those that signal still signal, so that no
-// requester waits forever.
+// requester waits forever. A requester that waits is released by the completion of its request
+// and by nothing else while the handler runs: the handler writes into its block until then.
 void ExecuteGuiRequest(const MSG& message)
 {
     WPARAM opcode = message.wParam - requestBase;  // unsigned: below the base wraps high
     if (opcode > lastOpcode)
         return;
     void* block = reinterpret_cast<void*>(message.lParam);
+    bool signals = OpcodeSignalsCompletion(static_cast<GuiOpcode>(opcode));
+    if (signals)
+        BeginRequestWork();
     if (ProgramEndRequested()) {
         DropRequest(opcode, message.lParam);
     } else {
@@ -222,27 +243,56 @@ void ExecuteGuiRequest(const MSG& message)
         case FillListOpcode: FillListHandler(*static_cast<FillListRequest*>(block)); break;
         case OpenDialogWithProcOpcode: OpenDialogWithProcHandler(*static_cast<OpenDialogWithProcRequest*>(block)); break;
         case HoldMessagesOpcode: HoldMessagesHandler(); break;
-        case EndHoldOpcode: break;
-        case ResumeMessagesOpcode: break;
-        case SuspendMessagesOpcode: break;
+        case EndHoldOpcode:
+        case ResumeMessagesOpcode:
+        case SuspendMessagesOpcode: ChangeHoldHandler(static_cast<GuiOpcode>(opcode)); break;
         case CreateUpDownOpcode: CreateUpDownHandler(*static_cast<CreateUpDownRequest*>(block)); break;
         case CreateStatusBarOpcode: CreateStatusBarHandler(*static_cast<CreateStatusBarRequest*>(block)); break;
         case CreateToolTipOpcode: CreateToolTipHandler(*static_cast<CreateToolTipRequest*>(block)); break;
         default: break;
         }
     }
-    if (OpcodeSignalsCompletion(static_cast<GuiOpcode>(opcode)))
+    if (signals) {
         SignalDone();
+        EndRequestWork();
+    }
 }
 
-void CatchRequestsInModalLoops()
+bool CarryOutRequest(const MSG& message)
 {
-    requestCatcher = SetWindowsHookExA(WH_MSGFILTER, CatchRequest, nullptr, GetCurrentThreadId());
+    bool taken = message.message == takenRequestMessage && message.hwnd == runtime.requestWindow;
+    if (!taken && message.message != requestMessage)
+        return false;
+    ExecuteGuiRequest(message);
+    return true;
 }
 
-void StopCatchingRequests()
+void PostTakenQuitAgain()
 {
-    if (requestCatcher != nullptr)
-        UnhookWindowsHookEx(requestCatcher);
-    requestCatcher = nullptr;
+    if (quitTaken)
+        PostQuitAgain(takenQuitCode);
+}
+
+void PostQuitAgain(WPARAM exitCode)
+{
+    quitTaken = false;
+    PostQuitMessage(static_cast<int>(exitCode));
+}
+
+bool IsTakenRequest(UINT message)
+{
+    return message == takenRequestMessage;
+}
+
+void StartTakingRequests()
+{
+    takenRequestMessage = RegisterWindowMessageA("KalmusTakenRequest");
+    requestTaker = SetWindowsHookExA(WH_GETMESSAGE, TakeRequest, nullptr, GetCurrentThreadId());
+}
+
+void StopTakingRequests()
+{
+    if (requestTaker != nullptr)
+        UnhookWindowsHookEx(requestTaker);
+    requestTaker = nullptr;
 }

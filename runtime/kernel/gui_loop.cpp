@@ -6,10 +6,11 @@
 #include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
 #include "kernel/startup.h"
+#include "values/program_objects.h"
 
 int RunGuiThread()
 {
-    CatchRequestsInModalLoops();
+    StartTakingRequests();
     PrepareSafePoints();
     // Suspended until its id is known, which its safe points compare with.
     runtime.programThreadHandle = CreateThread(nullptr, 0, ProgramThreadMain, nullptr, CREATE_SUSPENDED,
@@ -18,21 +19,21 @@ int RunGuiThread()
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (message.message == requestMessage) {
-            ExecuteGuiRequest(message);
-            continue;
+        if (!CarryOutRequest(message)) {
+            HWND dialog = runtime.activeDialog;
+            if (dialog == nullptr || !IsDialogMessageA(dialog, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+            RecordLastEvent(message);
+            PulseEvent(runtime.messageEvent);
         }
-        HWND dialog = runtime.activeDialog;
-        if (dialog == nullptr || !IsDialogMessageA(dialog, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        RecordLastEvent(message);
-        PulseEvent(runtime.messageEvent);
+        PostTakenQuitAgain();
     }
 
     WaitForProgramThreadEnd();
-    StopCatchingRequests();
+    StopTakingRequests();
     CloseHandle(runtime.programThreadHandle);
+    ReleaseProgramObjects();
     return static_cast<int>(message.wParam);
 }

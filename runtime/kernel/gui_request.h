@@ -170,10 +170,22 @@ struct FillListRequest {           // sends message with each text of list as lP
 // ignored and not signalled; once the program's end was requested no request starts new work.
 void ExecuteGuiRequest(const MSG& message);
 
-// GUI thread: requests that a modal loop of the system (moving, sizing, menus, dialogs) takes
-// from the queue are carried out instead of being dispatched to no window and lost.
-void CatchRequestsInModalLoops();
-void StopCatchingRequests();
+// GUI thread, from the start of the GUI loop to its end: a request message is readdressed to the
+// request window as it leaves the queue, so that it is carried out exactly once, when the loop
+// that took it dispatches it (modal loops of the system included).
+void StartTakingRequests();
+void StopTakingRequests();
+bool IsTakenRequest(UINT message);
+
+// GUI loop, after each message it handled: a quit message that a loop inside took and dropped
+// is posted again.
+void PostTakenQuitAgain();
+// The runtime's own loops: a quit message they took leaves them as the quit state.
+void PostQuitAgain(WPARAM exitCode);
+
+// GUI thread, in the runtime's own loops: carries out the message when it is a request; false
+// for every other message.
+bool CarryOutRequest(const MSG& message);
 
 // Program thread: posts a request; waits for completion when the opcode signals it.
 void PostGuiRequest(GuiOpcode opcode, void* block);

@@ -1,18 +1,26 @@
 // The message-flow requests of the executor. The hold has three states: not holding (the GUI
-// loop runs), holding (the outer loop: requests only) and resumed (the inner loop: all
-// messages). A quit state set by PostQuitMessage leaves every state and stays pending for the
-// next loop out; a WM_QUIT posted as a thread message is taken only in the resumed state.
+// loop runs), holding (requests only) and resumed (all messages). A quit state set by
+// PostQuitMessage leaves every state and stays pending for the next loop out; a WM_QUIT posted as
+// a thread message is taken only in the resumed state.
 #include "kernel/message_flow_requests.h"
+
+#include <vector>
 
 #include "kernel/gui_request.h"
 #include "kernel/last_event.h"
+#include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
 
 namespace {
 
-constexpr WPARAM endHoldCode = requestBase + EndHoldOpcode;
-constexpr WPARAM resumeMessagesCode = requestBase + ResumeMessagesOpcode;
-constexpr WPARAM suspendMessagesCode = requestBase + SuspendMessagesOpcode;
+// One hold in progress. Its state changes with the requests that end, resume and suspend it,
+// whichever loop took them from the queue (the hold's own, or a dialog's run by a request).
+struct Hold {
+    bool resumed = false;
+    bool ended = false;
+};
+
+std::vector<Hold*> holds;   // GUI thread only; the innermost last
 
 // The next request of the holding state, or the quit state as WM_QUIT. False once the program
 // thread has ended: no EndHoldRequest can come any more, and the quit message that the program
@@ -29,30 +37,17 @@ bool NextHeldRequest(MSG& message)
     }
 }
 
-// All messages, as in the GUI loop, until SuspendMessagesRequest or a quit (posted again).
-void PassAllMessages()
+// An ordinary message of the resumed state, handled as in the GUI loop but recorded first, so
+// that a window procedure's own records stand last.
+void PassOn(MSG& message)
 {
-    MSG message;
-    for (;;) {
-        if (GetMessageA(&message, nullptr, 0, 0) <= 0) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        if (message.message == requestMessage) {
-            if (message.wParam == suspendMessagesCode)
-                return;
-            ExecuteGuiRequest(message);
-            continue;
-        }
-        // Recorded before dispatching, so that the window procedure's own records stand last.
-        RecordLastEvent(message);
-        HWND dialog = runtime.activeDialog;
-        if (dialog == nullptr || !IsDialogMessageA(dialog, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        PulseEvent(runtime.messageEvent);
+    RecordLastEvent(message);
+    HWND dialog = runtime.activeDialog;
+    if (dialog == nullptr || !IsDialogMessageA(dialog, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
     }
+    PulseEvent(runtime.messageEvent);
 }
 
 }  // namespace
@@ -70,27 +65,51 @@ void ProcessPendingHandler()
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
+            PostQuitAgain(message.wParam);
             return;
         }
+        if (CarryOutRequest(message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
 }
 
+// The program is never held at a safe point while the hold runs (a move or size loop, or a
+// library call made on the GUI thread, may have asked for that): the hold waits for the program's
+// own EndHoldRequest, which a held program could never send.
 void HoldMessagesHandler()
 {
+    Hold hold;
+    holds.push_back(&hold);
+    int liftedHolds = LiftProgramHolds();
     MSG message;
-    while (NextHeldRequest(message)) {
+    while (!hold.ended) {
+        bool taken = hold.resumed ? GetMessageA(&message, nullptr, 0, 0) != -1 : NextHeldRequest(message);
+        if (!taken)
+            break;
         if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
+            PostQuitAgain(message.wParam);
+            break;
         }
-        if (message.wParam == endHoldCode)
-            return;
-        if (message.wParam == resumeMessagesCode)
-            PassAllMessages();
-        else
-            ExecuteGuiRequest(message);
+        if (!CarryOutRequest(message))
+            PassOn(message);
+    }
+    RestoreProgramHolds(liftedHolds);
+    holds.pop_back();
+}
+
+// EndHoldRequest acts in the holding state only; in the resumed state it is an ordinary request
+// that does nothing, and only SuspendMessagesRequest leads back to holding.
+void ChangeHoldHandler(GuiOpcode opcode)
+{
+    if (holds.empty())
+        return;
+    Hold& hold = *holds.back();
+    switch (opcode) {
+    case EndHoldOpcode: hold.ended = hold.ended || !hold.resumed; break;
+    case ResumeMessagesOpcode: hold.resumed = true; break;
+    case SuspendMessagesOpcode: hold.resumed = false; break;
+    default: break;
     }
 }

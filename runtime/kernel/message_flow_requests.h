@@ -5,16 +5,23 @@
 
 #include <cstdint>
 
+#include "kernel/gui_request.h"
+
 struct PeekMessageRequest {
     int32_t found;                 // out: non-zero when a message waits (it stays queued)
 };
 
 void PeekMessageHandler(PeekMessageRequest& block);
 
-// Dispatches every waiting message; a quit message found is posted again as the quit state.
+// Dispatches every waiting message (requests are carried out); a quit message found is posted
+// again as the quit state.
 void ProcessPendingHandler();
 
 // Carries out requests only, leaving ordinary messages queued, until EndHoldRequest, a quit
 // state, or the end of the program thread. ResumeMessagesRequest lets all messages through
 // until SuspendMessagesRequest. Never signals completion.
 void HoldMessagesHandler();
+
+// EndHoldRequest, ResumeMessagesRequest and SuspendMessagesRequest: they change the innermost
+// hold and do nothing outside a hold.
+void ChangeHoldHandler(GuiOpcode opcode);

@@ -35,7 +35,7 @@ int32_t InputPending()
 
 namespace {
 
-constexpr DWORD endGraceMilliseconds = 2000;   // for the next safe point after the window closed
+constexpr DWORD endGraceMilliseconds = 2000;   // for the next safe point after the loop ended
 constexpr DWORD stopRetryMilliseconds = 25;    // between looks at where the thread stands
 constexpr int stopAttempts = 200;              // then it is ended wherever it stands
 
@@ -95,21 +95,31 @@ bool OnProgramThread()
     return GetCurrentThreadId() == runtime.programThreadId;
 }
 
+int programHolds;       // GUI thread only: holds in force
+int requestsAtWork;     // GUI thread only: signalling requests whose handlers run
+
+void ReleaseEndWaiters()
+{
+    if (requestsAtWork == 0 && ProgramEndRequested())
+        SetEvent(runtime.programEndEvent);
+}
+
 }  // namespace
 
 void PrepareSafePoints()
 {
     runtime.programEndRequested = 0;
     runtime.programHoldRequested = 0;
+    programHolds = 0;
+    requestsAtWork = 0;
     runtime.programEndEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     runtime.programReleaseEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
 }
 
 void WaitForProgramThreadEnd()
 {
-    if (!ProgramEndRequested())
-        WaitAnsweringRequests(INFINITE);
-    else if (!WaitAnsweringRequests(endGraceMilliseconds))
+    RequestProgramEnd();
+    if (!WaitAnsweringRequests(endGraceMilliseconds))
         StopProgramThreadInOwnCode();
     CloseHandle(runtime.programEndEvent);
     CloseHandle(runtime.programReleaseEvent);
@@ -132,7 +142,7 @@ void ProgramThreadSafePoint()
 void RequestProgramEnd()
 {
     StoreInterlocked(runtime.programEndRequested, 1);
-    SetEvent(runtime.programEndEvent);
+    ReleaseEndWaiters();
 }
 
 bool ProgramEndRequested()
@@ -140,14 +150,45 @@ bool ProgramEndRequested()
     return runtime.programEndRequested != 0;
 }
 
+void BeginRequestWork()
+{
+    ++requestsAtWork;
+}
+
+void EndRequestWork()
+{
+    --requestsAtWork;
+    ReleaseEndWaiters();
+}
+
 void HoldProgramThread()
 {
+    if (programHolds++ > 0)
+        return;
     ResetEvent(runtime.programReleaseEvent);
     StoreInterlocked(runtime.programHoldRequested, 1);
 }
 
 void ReleaseProgramThread()
 {
+    if (programHolds == 0 || --programHolds > 0)
+        return;
     StoreInterlocked(runtime.programHoldRequested, 0);
     SetEvent(runtime.programReleaseEvent);
+}
+
+int LiftProgramHolds()
+{
+    int holds = programHolds;
+    if (holds > 0) {
+        programHolds = 1;
+        ReleaseProgramThread();
+    }
+    return holds;
+}
+
+void RestoreProgramHolds(int holds)
+{
+    for (; holds > 0; --holds)
+        HoldProgramThread();
 }

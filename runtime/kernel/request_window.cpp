@@ -19,8 +19,14 @@ bool CreateRequestWindow()
     return runtime.requestWindow != nullptr;
 }
 
+// Sent requests come as requestMessage; posted requests that a loop dispatched come readdressed
+// (StartTakingRequests) and get the executor's full handling.
 LRESULT CALLBACK RequestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (IsTakenRequest(message)) {
+        ExecuteGuiRequest(MSG{window, message, wParam, lParam, 0, {0, 0}});
+        return 0;
+    }
     if (message != requestMessage)
         return DefWindowProcA(window, message, wParam, lParam);
     switch (wParam - requestBase) {

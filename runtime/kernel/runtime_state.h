@@ -9,6 +9,7 @@
 #include <list>
 #include <vector>
 
+#include "values/program_objects.h"
 #include "values/rt_string.h"
 
 // The last message the GUI thread handled (GUI thread, interlocked; a reader may see a mix of two).
@@ -35,7 +36,7 @@ struct RuntimeState {
     HANDLE requestDoneEvent;       // auto-reset: set by the executor when a posted request is done
     HANDLE messageEvent;           // auto-reset: pulsed after each ordinary message
     volatile LONG errorMode;       // program thread: how errors and warnings are reported
-    std::vector<RtString> parameters;  // command-line words; element 0 is the program's own word
+    std::vector<RtString>& parameters = commandLineWords;   // a program object
     LONG parameterCount;           // words after the program's own word
     HWND requestWindow;            // hidden "CW" window of the synchronous requests
     char* decimalSeparator;        // owned 8-byte block: the locale's decimal point
@@ -62,7 +63,7 @@ struct RuntimeState {
     // --- Windowing (InitWindowing on the GUI thread; style flags by the program thread) ---
     DWORD mainWindowStyle;
     DWORD mainWindowExStyle;
-    RtString mainWindowTitle;
+    RtString& mainWindowTitle = windowTitle;   // a program object
     HWND volatile mainWindow;      // GUI thread: set by the creation request
     HWND volatile activeDialog;    // GUI thread: offered every message through IsDialogMessageA
     HFONT standardFont;
@@ -86,8 +87,9 @@ struct RuntimeState {
     HMENU popupMenu;
 
     // --- Runtime dialogs (GUI thread while a modal dialog is open, else the program thread) ---
-    std::list<RtString> lineList;  // lines shown and edited by the edit-box and list-box dialogs;
-                                   // lastLineIndex is the index of the last one appended
+    std::list<RtString>& lineList = dialogLines;   // a program object: lines shown and edited by the
+                                                   // edit-box and list-box dialogs; lastLineIndex is
+                                                   // the index of the last one appended
     RECT dialogSavedRect;          // GUI thread: a "DIALOG" window's rectangle when its move or
                                    // size loop began
 

@@ -12,6 +12,7 @@
 #include "kernel/request_window.h"
 #include "kernel/runtime_state.h"
 #include "kernel/windowing.h"
+#include "values/program_objects.h"
 
 int InitRuntime()
 {
@@ -28,9 +29,11 @@ int InitRuntime()
     runtime.errorMode = 1;
     CoInitialize(nullptr);
 
+    startText = emptyText;
     runtime.parameters.clear();
     SplitCommandLine(GetCommandLineA(), runtime.parameters);
-    runtime.parameterCount = static_cast<LONG>(runtime.parameters.size()) - 1;
+    // A command line of blanks has not even the program's own word.
+    runtime.parameterCount = runtime.parameters.empty() ? 0 : static_cast<LONG>(runtime.parameters.size()) - 1;
 
     if (!CreateRequestWindow())
         ExitProcess(1);
@@ -59,6 +62,7 @@ int ReleaseRuntime()
     CloseHandle(runtime.messageEvent);
     CoUninitialize();
     runtime.parameters.clear();  // parameterCount keeps its value
+    EmptyRuntimeTables();
     return 0;
 }
 

@@ -40,12 +40,9 @@ int32_t CallOnGuiThread(FARPROC function, const DWORD* values, int32_t count)
 {
     const void* address = reinterpret_cast<const void*>(function);
     if (GetCurrentThreadId() == runtime.guiThreadId) {
-        bool holdHere = runtime.programHoldRequested == 0;   // a move loop may hold it already
-        if (holdHere)
-            HoldProgramThread();
+        HoldProgramThread();
         int32_t result = CallWithArguments(address, values, count);
-        if (holdHere)
-            ReleaseProgramThread();
+        ReleaseProgramThread();
         return result;
     }
     std::copy(values, values + count, runtime.callArguments);

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr DWORD patience = 30000;   // milliseconds; reached only when something is broken
+constexpr DWORD patience = 15000;   // milliseconds; reached only when something is broken
 constexpr DWORD timedOut = 0xFFFFFFFF;
 
 const std::string boxText = "Zeilennummer nicht verf\xFCgbar.";
@@ -23,12 +23,15 @@ std::string ProgramPath()
 
 class Child {
 public:
+    // A child whose command line is only blanks is started with exactly those blanks.
     explicit Child(const std::string& arguments)
     {
-        std::string commandLine = "\"" + ProgramPath() + "\" " + arguments;
+        bool blanks = arguments.find_first_not_of(' ') == std::string::npos;
+        std::string commandLine = blanks ? arguments : "\"" + ProgramPath() + "\" " + arguments;
+        std::string program = ProgramPath();
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+        started = CreateProcessA(blanks ? program.c_str() : nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                                  nullptr, &startup, &process) != 0;
     }
     ~Child()
@@ -105,6 +108,34 @@ TEST(EndPaths, ParametersComeFromTheRealCommandLine)
     Child child("parameters \"C:\\My Clips\\a b.avi\"   1 \"\" x\ty \"quoted\"letters \xE4\xF6\xFC \"open to  the end ");
     ASSERT_TRUE(child.started);
     EXPECT_EQ(child.ExitCode(), 0u) << "110 + i: parameter i differs";
+}
+
+// Each of these once hung or crashed: the program must end by itself, with exit code 0.
+TEST(EndPaths, TheProgramEndsWhateverEndsTheLoop)
+{
+    {
+        Child child("quit-from-outside");
+        ASSERT_TRUE(child.started);
+        HWND window = FindChildWindow(child.Id(), "FENSTER");
+        ASSERT_NE(window, nullptr);
+        PostThreadMessageA(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 0, 0);
+        EXPECT_EQ(child.ExitCode(), 0u) << "a quit message from another program";
+    }
+    {
+        Child child("fatal-on-gui-thread");
+        ASSERT_TRUE(child.started);
+        MessageBoxSeen box = AnswerProcessMessageBox(child.Id(), IDOK, patience);
+        EXPECT_EQ(box.caption, "Fehler beim Laden der DLL: nosuch.dll");
+        EXPECT_EQ(child.ExitCode(), 0u) << "a fatal report on the GUI thread";
+    }
+    for (const char* mode : {"destroy-in-request", "hold-in-move-loop"}) {
+        Child child(mode);
+        ASSERT_TRUE(child.started);
+        EXPECT_EQ(child.ExitCode(), 0u) << mode;
+    }
+    Child blanks("   ");
+    ASSERT_TRUE(blanks.started);
+    EXPECT_EQ(blanks.ExitCode(), 0u) << "103: a command line of blanks counted -1 parameters";
 }
 
 struct ExpectedBox {

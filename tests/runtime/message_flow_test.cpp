@@ -232,6 +232,34 @@ TEST(HoldMessagesRequest, NestedHoldsEndOneAtATime)
     EXPECT_TRUE(WaitFor([] { return runtime.lastKey == 'N'; }));
 }
 
+bool InMenuMode()
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(runtime.guiThreadId, &info) && (info.flags & GUI_INMENUMODE) != 0;
+}
+
+// The system menu's loop looks at a message, offers it to the hooks, and removes it only then:
+// a hold taken there runs once, and one EndHoldRequest ends it.
+TEST(HoldMessagesRequest, AHoldTakenByTheSystemMenuRunsOnce)
+{
+    PrepareMainWindow();
+    PostMessageA(runtime.mainWindow, WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
+    ASSERT_TRUE(WaitFor([] {
+        HWND popup = FindWindowA("#32768", nullptr);
+        return popup != nullptr && IsWindowVisible(popup);
+    })) << "the system menu did not open";
+    PostToGuiThread(HoldMessagesOpcode);
+    PostToGuiThread(EndHoldOpcode);
+    CallOnGuiThread(reinterpret_cast<const void*>(&EndMenu));
+    EXPECT_TRUE(WaitFor([] { return !InMenuMode(); }));
+    PostKeyToMainWindow('M');
+    bool handled = WaitFor([] { return runtime.lastKey == 'M'; });
+    EXPECT_TRUE(handled) << "a second hold is still holding";
+    if (!handled)
+        PostToGuiThread(EndHoldOpcode);
+}
+
 TEST(HoldMessagesRequest, TheReleaseRequestsDoNothingOutsideAHold)
 {
     PrepareMainWindow();
