@@ -2,12 +2,15 @@
 // Exit code 0 means the program ended that way; codes from 100 on tell what went wrong:
 //   100 the mode is unknown, 101 a report that should have ended the program returned,
 //   102 the program thread outlived the main window, 110 + i parameter i is not the expected one.
+// The mode "path" writes GetParameter(0) into the file that parameter 2 names and then sets the
+// event that parameter 3 names.
 #include <cstring>
 
 #include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
 #include "kernel/startup.h"
 #include "kernel/windowing.h"
+#include "services/parameters.h"
 #include "services/runtime_errors.h"
 
 namespace {
@@ -43,6 +46,18 @@ void SpinUntilTerminated()
     Quit(102);
 }
 
+void ReportProgramPath()
+{
+    RtString path = GetParameter(0);
+    HANDLE file = CreateFileA(runtime.parameters[2].Text(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, path.Text(), path.Length(), &written, nullptr);
+    CloseHandle(file);
+    HANDLE reported = OpenEventA(EVENT_MODIFY_STATE, FALSE, runtime.parameters[3].Text());
+    SetEvent(reported);
+    CloseHandle(reported);
+}
+
 void CreateMainWindowForTheDriver()
 {
     SetMainWindowGeometry(50, 50, 320, 200);
@@ -67,6 +82,11 @@ extern "C" DWORD WINAPI ProgramThreadMain(void*)
     }
     if (std::strcmp(mode, "parameters") == 0) {
         Quit(CheckParameters());
+        return 0;
+    }
+    if (std::strcmp(mode, "path") == 0 && runtime.parameters.size() > 3) {
+        ReportProgramPath();
+        Quit(0);
         return 0;
     }
     if (std::strcmp(mode, "error248") == 0) {
