@@ -73,7 +73,21 @@ start_wine() {
     wine cmd /c exit >/dev/null 2>&1 || true
 }
 
+# A disk of 64 KiB (a tmpfs under the build folder, mounted as root) for the tests of saving
+# onto a full disk; they find it through Wine's drive Z: in KINOBLICK_FULL_DISK, and fail when
+# that names nothing.
+mount_full_disk() {
+    full_disk="$build_dir/full_disk"
+    mkdir -p "$full_disk"
+    if ! mountpoint -q "$full_disk" && ! mount -t tmpfs -o size=64k tmpfs "$full_disk"; then
+        echo "could not mount the small disk for the full-disk tests (they will fail)" >&2
+        return 0
+    fi
+    export KINOBLICK_FULL_DISK="Z:${full_disk//\//\\}"
+}
+
 stop_all() {
     [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
     [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+    [ -n "${full_disk:-}" ] && mountpoint -q "$full_disk" && umount "$full_disk" || true
 }

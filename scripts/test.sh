@@ -9,6 +9,7 @@ build_project
 start_virtual_screen
 trap stop_all EXIT
 start_wine
+mount_full_disk
 
 cd "$build_dir"
 ctest --output-on-failure -j 2 "$@"

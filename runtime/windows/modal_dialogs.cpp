@@ -4,7 +4,6 @@
 #include "windows/modal_dialogs.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "kernel/gui_request.h"
@@ -21,7 +20,6 @@ constexpr int cutId = 103;
 constexpr int pasteId = 104;
 constexpr UINT applyFrameChange = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED;
 constexpr double extentAllowance = 1.125;   // room beyond the widest item's measured width
-constexpr size_t lineCapacityLimit = 0xFFFF;   // EM_GETLINE reads its capacity as 16 bits
 
 // The open dialog of each kind (each is modal and opened only by its request: one at a time).
 InputDialogRequest* inputBlock;
@@ -79,22 +77,21 @@ INT_PTR OnEditBoxInit(HWND dialog, const EditBoxDialogRequest* block)
 }
 
 // lineList becomes the edit control's lines, each without its line break. An edit control
-// always has one line at least, so an empty one gives one empty line.
+// always has one line at least, so an empty one gives one empty line. The lines are cut out of
+// the whole text rather than read with EM_GETLINE, whose capacity of 16 bits would cut the longer
+// lines of a control that does not wrap.
 void TakeLinesFromEdit(HWND edit)
 {
     ClearLines();
+    std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(edit)) + 1);
+    size_t length = static_cast<size_t>(GetWindowTextA(edit, text.data(), static_cast<int>(text.size())));
     LRESULT count = SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
-    std::vector<char> buffer(4);
     for (LRESULT line = 0; line < count; ++line) {
-        LRESULT start = SendMessageA(edit, EM_LINEINDEX, line, 0);
-        size_t length = static_cast<size_t>(std::max<LRESULT>(SendMessageA(edit, EM_LINELENGTH, start, 0), 0));
-        if (length + 4 > buffer.size())
-            buffer.resize(length + 4);
-        WORD capacity = static_cast<WORD>(std::min(length + 2, lineCapacityLimit));
-        std::memcpy(buffer.data(), &capacity, sizeof capacity);
-        LRESULT copied = SendMessageA(edit, EM_GETLINE, line, reinterpret_cast<LPARAM>(buffer.data()));
-        buffer[std::min(static_cast<size_t>(std::max<LRESULT>(copied, 0)), length)] = 0;
-        AppendLine(RtString(buffer.data()));
+        LRESULT index = SendMessageA(edit, EM_LINEINDEX, line, 0);
+        size_t start = std::min(static_cast<size_t>(std::max<LRESULT>(index, 0)), length);
+        size_t lineLength = static_cast<size_t>(std::max<LRESULT>(SendMessageA(edit, EM_LINELENGTH, index, 0), 0));
+        AppendLine(RtString::ConstructFromRange(text.data(), static_cast<int32_t>(start),
+                                                static_cast<uint32_t>(std::min(lineLength, length - start))));
     }
 }
 

@@ -1,5 +1,8 @@
 // The ways a program ends, each in a process of its own (end_paths_program), and the reports
 // that end it, read back from the child's real message boxes.
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -136,6 +139,46 @@ TEST(EndPaths, TheProgramEndsWhateverEndsTheLoop)
     Child blanks("   ");
     ASSERT_TRUE(blanks.started);
     EXPECT_EQ(blanks.ExitCode(), 0u) << "103: a command line of blanks counted -1 parameters";
+}
+
+// Wine's CreateProcess takes no program path longer than MAX_PATH, but its loader does: the
+// program, copied into a folder deeper than that, is started through the loader as a shell
+// starts it. Such a process cannot be waited for; it reports through a file and an event.
+TEST(EndPaths, ParameterZeroIsTheWholePathOfAProgramInADeepFolder)
+{
+    using UnixName = char*(WINAPI*)(const wchar_t*);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    const char* loader = std::getenv("WINELOADER");
+    ASSERT_TRUE(unixName != nullptr && loader != nullptr) << "Wine's loader starts the program";
+    auto wide = [](const std::string& text) {
+        std::wstring result(text.size(), L'\0');
+        result.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), text.size(), &result[0], result.size()));
+        return result;
+    };
+    std::string folder = ProgramPath().substr(0, ProgramPath().rfind('\\') + 1), deep = folder + "deep";
+    CreateDirectoryW(wide(deep).c_str(), nullptr);
+    while (deep.size() < 300) {
+        deep += "\\" + std::string(60, 'o');
+        CreateDirectoryW(wide(deep).c_str(), nullptr);
+    }
+    std::string program = deep + "\\end_paths_program.exe", report = folder + "parameter_zero.txt";
+    ASSERT_TRUE(CopyFileW(wide(ProgramPath()).c_str(), wide(program).c_str(), FALSE));
+    DeleteFileA(report.c_str());
+    char* unixProgram = unixName(wide(program).c_str());
+    std::string command = std::string(loader) + " \"" + unixProgram + "\" path \"" + report + "\" kalmus_path_reported";
+    HeapFree(GetProcessHeap(), 0, unixProgram);
+    HANDLE reported = CreateEventA(nullptr, TRUE, FALSE, "kalmus_path_reported");
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    EXPECT_EQ(WaitForSingleObject(reported, patience), WAIT_OBJECT_0) << "no report from " << program;
+    std::ifstream file(report, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()), program);
+    CloseHandle(reported);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
 }
 
 struct ExpectedBox {

@@ -5,6 +5,8 @@
 //   104 the program thread ended while its request was carried out,
 //   106 the program went on after its request destroyed the main window,
 //   110 + i parameter i is not the expected one.
+// The mode "path" writes GetParameter(0) into the file that parameter 2 names and then sets the
+// event that parameter 3 names.
 #include <cstring>
 
 #include "kernel/gui_request.h"
@@ -14,6 +16,7 @@
 #include "kernel/runtime_state.h"
 #include "kernel/startup.h"
 #include "kernel/windowing.h"
+#include "services/parameters.h"
 #include "services/runtime_errors.h"
 
 namespace {
@@ -47,6 +50,18 @@ void SpinUntilTerminated()
     while (GetTickCount() - start < 30000)
         counter = counter + 1;
     Quit(102);
+}
+
+void ReportProgramPath()
+{
+    RtString path = GetParameter(0);
+    HANDLE file = CreateFileA(runtime.parameters[2].Text(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, path.Text(), path.Length(), &written, nullptr);
+    CloseHandle(file);
+    HANDLE reported = OpenEventA(EVENT_MODIFY_STATE, FALSE, runtime.parameters[3].Text());
+    SetEvent(reported);
+    CloseHandle(reported);
 }
 
 void CreateMainWindowForTheDriver()
@@ -171,6 +186,11 @@ extern "C" DWORD WINAPI ProgramThreadMain(void*)
     }
     if (std::strcmp(mode, "hold-in-move-loop") == 0) {
         HoldWhileAMoveLoopBegins();
+        return 0;
+    }
+    if (std::strcmp(mode, "path") == 0 && runtime.parameters.size() > 3) {
+        ReportProgramPath();
+        Quit(0);
         return 0;
     }
     if (std::strcmp(mode, "error248") == 0) {
