@@ -4,38 +4,6 @@
 
 namespace {
 
-struct BoxSearch {
-    DWORD processId;
-    std::vector<HWND> boxes;
-};
-
-BOOL CALLBACK CollectMessageBox(HWND window, LPARAM search)
-{
-    auto* wanted = reinterpret_cast<BoxSearch*>(search);
-    char className[32] = {};
-    GetClassNameA(window, className, sizeof className);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == wanted->processId && lstrcmpA(className, "#32770") == 0 && IsWindowVisible(window))
-        wanted->boxes.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> ProcessMessageBoxes(DWORD processId)
-{
-    BoxSearch search{processId, {}};
-    EnumWindows(CollectMessageBox, reinterpret_cast<LPARAM>(&search));
-    return search.boxes;
-}
-
-// After the answer: the box must be gone before the next search, or it would be found again.
-void WaitUntilGone(HWND box, DWORD timeoutMilliseconds)
-{
-    DWORD start = GetTickCount();
-    while (IsWindow(box) && IsWindowVisible(box) && GetTickCount() - start < timeoutMilliseconds)
-        Sleep(10);
-}
-
 std::string WindowText(HWND window)
 {
     char text[1024] = {};
@@ -43,54 +11,82 @@ std::string WindowText(HWND window)
     return text;
 }
 
+std::string ClassName(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    const char* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM search)
+{
+    auto* wanted = reinterpret_cast<WindowSearch*>(search);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == wanted->processId && ClassName(window) == wanted->className && IsWindowVisible(window))
+        wanted->found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> ProcessWindows(DWORD processId, const char* className)
+{
+    WindowSearch search{processId, className, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The box's message: the text of its first static control that has one (the icon has none).
 std::string BoxMessageText(HWND box)
 {
-    std::string text;
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        char className[32] = {};
-        GetClassNameA(child, className, sizeof className);
-        if (lstrcmpiA(className, "Static") == 0 && text.empty())
-            text = WindowText(child);
+        if (lstrcmpiA(ClassName(child).c_str(), "Static") == 0 && !WindowText(child).empty())
+            return WindowText(child);
     }
-    return text;
+    return "";
+}
+
+bool ButtonShown(HWND box, int id)
+{
+    HWND button = GetDlgItem(box, id);
+    return button != nullptr && IsWindowVisible(button);
 }
 
 }  // namespace
+
+MessageBoxSeen AnswerProcessMessageBox(DWORD processId, int buttonId, DWORD timeoutMilliseconds)
+{
+    MessageBoxSeen seen;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMilliseconds; Sleep(20)) {
+        std::vector<HWND> boxes = ProcessWindows(processId, "#32770");
+        if (boxes.empty())
+            continue;
+        HWND box = boxes.front();
+        Sleep(50);   // the box finishes its initialisation before it is read
+        seen = MessageBoxSeen{true, WindowText(box), BoxMessageText(box), GetWindow(box, GW_OWNER),
+                              ButtonShown(box, IDOK), ButtonShown(box, IDCANCEL)};
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
+        for (DWORD gone = GetTickCount(); IsWindowVisible(box) && GetTickCount() - gone < timeoutMilliseconds;)
+            Sleep(10);   // gone before the next search, or it would be found again
+        break;
+    }
+    return seen;
+}
 
 MessageBoxSeen AnswerMessageBox(int buttonId, DWORD timeoutMilliseconds)
 {
     return AnswerProcessMessageBox(GetCurrentProcessId(), buttonId, timeoutMilliseconds);
 }
 
-MessageBoxSeen AnswerProcessMessageBox(DWORD processId, int buttonId, DWORD timeoutMilliseconds)
-{
-    MessageBoxSeen seen;
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMilliseconds) {
-        std::vector<HWND> boxes = ProcessMessageBoxes(processId);
-        if (!boxes.empty()) {
-            HWND box = boxes.front();
-            Sleep(50);  // let the box finish its initialisation before it is read
-            seen.found = true;
-            seen.caption = WindowText(box);
-            seen.text = BoxMessageText(box);
-            seen.owner = GetWindow(box, GW_OWNER);
-            seen.hasCancel = GetDlgItem(box, IDCANCEL) != nullptr && IsWindowVisible(GetDlgItem(box, IDCANCEL));
-            seen.hasOk = GetDlgItem(box, IDOK) != nullptr && IsWindowVisible(GetDlgItem(box, IDOK));
-            PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
-            WaitUntilGone(box, timeoutMilliseconds);
-            return seen;
-        }
-        Sleep(20);
-    }
-    return seen;
-}
-
 MessageBoxAnswerer::MessageBoxAnswerer(int button, DWORD timeoutMilliseconds)
-    : buttonId(button), timeout(timeoutMilliseconds)
+    : buttonId(button), timeout(timeoutMilliseconds), thread(CreateThread(nullptr, 0, Run, this, 0, nullptr))
 {
-    thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
 }
 
 MessageBoxAnswerer::~MessageBoxAnswerer()
@@ -112,38 +108,73 @@ MessageBoxSeen MessageBoxAnswerer::Result()
     return seen;
 }
 
-int CountMessageBoxes()
-{
-    return static_cast<int>(ProcessMessageBoxes(GetCurrentProcessId()).size());
-}
-
-namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM search)
-{
-    auto* wanted = reinterpret_cast<WindowSearch*>(search);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[32] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (process == wanted->processId && lstrcmpA(className, wanted->className) == 0 && IsWindowVisible(window)) {
-        wanted->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 HWND FindProcessWindow(DWORD processId, const char* className)
 {
-    WindowSearch search{processId, className, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> found = ProcessWindows(processId, className);
+    return found.empty() ? nullptr : found.front();
+}
+
+int CountMessageBoxes()
+{
+    return static_cast<int>(ProcessWindows(GetCurrentProcessId(), "#32770").size());
+}
+
+std::string ThisProgram()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    return path;
+}
+
+std::string ProgramFolder()
+{
+    std::string path = ThisProgram();
+    return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
+ChildProcess::ChildProcess(const std::string& commandLine, const char* program)
+{
+    std::string line = commandLine;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    started = CreateProcessA(program, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) != 0;
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (!started)
+        return;
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+        TerminateProcess(process.hProcess, timedOut);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+HWND ChildProcess::WaitForWindow(const char* className, DWORD timeoutMilliseconds) const
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMilliseconds; Sleep(20)) {
+        if (HWND found = FindProcessWindow(process.dwProcessId, className))
+            return found;
+    }
+    return nullptr;
+}
+
+DWORD ChildProcess::ExitCode(DWORD timeoutMilliseconds)
+{
+    DWORD code = timedOut;
+    if (!started)
+        return code;
+    if (WaitForSingleObject(process.hProcess, timeoutMilliseconds) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, timedOut);
+        WaitForSingleObject(process.hProcess, timeoutMilliseconds);
+        return timedOut;
+    }
+    GetExitCodeProcess(process.hProcess, &code);
+    return code;
+}
+
+DWORD RunScenario(const std::string& nameAndArguments, DWORD timeoutMilliseconds)
+{
+    ChildProcess child("\"" + ThisProgram() + "\" " + nameAndArguments);
+    return child.ExitCode(timeoutMilliseconds);
 }

@@ -1,5 +1,5 @@
-// Looking at windows the way a user sees them: message boxes of this process, their texts,
-// their buttons.
+// Looking at windows and processes the way a user sees them: message boxes and their texts and
+// buttons, the windows another process shows, child processes and their exit codes.
 #pragma once
 #include <windows.h>
 
@@ -14,23 +14,19 @@ struct MessageBoxSeen {
     bool hasCancel = false;
 };
 
-// Waits up to timeout for a message box of this process, reads it, presses buttonId and waits
+// Waits up to timeout for a message box of the process, reads it, presses buttonId and waits
 // until the box has gone.
-MessageBoxSeen AnswerMessageBox(int buttonId, DWORD timeoutMilliseconds = 10000);
-
-// The same for a box of another process (a child the test started).
 MessageBoxSeen AnswerProcessMessageBox(DWORD processId, int buttonId, DWORD timeoutMilliseconds = 10000);
+MessageBoxSeen AnswerMessageBox(int buttonId, DWORD timeoutMilliseconds = 10000);   // this process
 
-// Runs AnswerMessageBox on a thread of its own, for boxes shown by the calling thread.
+// Answers a box of this process on a thread of its own, for boxes shown by the calling thread.
 class MessageBoxAnswerer {
 public:
     explicit MessageBoxAnswerer(int buttonId, DWORD timeoutMilliseconds = 10000);
     ~MessageBoxAnswerer();
     MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
     MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
-
-    // Waits for the answer thread and returns what it saw.
-    MessageBoxSeen Result();
+    MessageBoxSeen Result();   // waits for the answer
 
 private:
     static DWORD WINAPI Run(void* self);
@@ -42,6 +38,32 @@ private:
 
 // The visible top-level window of the class that the process shows now, or null.
 HWND FindProcessWindow(DWORD processId, const char* className);
+int CountMessageBoxes();   // visible boxes of this process
 
-// The number of visible message boxes of this process now.
-int CountMessageBoxes();
+// The folder of this program, with its separator; and this program's path.
+std::string ProgramFolder();
+std::string ThisProgram();
+
+// A child process; ended when the object goes and it still runs.
+class ChildProcess {
+public:
+    static constexpr DWORD timedOut = 0xFFFFFFFF;
+    // commandLine as the child sees it; program: the file to start (null: the command line's
+    // first word names it).
+    explicit ChildProcess(const std::string& commandLine, const char* program = nullptr);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Started() const { return started; }
+    DWORD Id() const { return process.dwProcessId; }
+    HWND WaitForWindow(const char* className, DWORD timeoutMilliseconds = 15000) const;
+    DWORD ExitCode(DWORD timeoutMilliseconds = 15000);   // timedOut (and ended) when it runs on
+
+private:
+    bool started = false;
+    PROCESS_INFORMATION process{};
+};
+
+// This program started again with the scenario's name; its exit code, or timedOut.
+DWORD RunScenario(const std::string& nameAndArguments, DWORD timeoutMilliseconds = 15000);

@@ -1,0 +1,119 @@
+#include "support/runtime_test.h"
+
+#include <cstring>
+
+#include "kernel/startup.h"
+
+__attribute__((weak)) void PrepareRuntimeTests()
+{
+}
+
+void RunScenarioNamedOnCommandLine(std::initializer_list<Scenario> scenarios)
+{
+    if (runtime.parameterCount < 1)
+        return;
+    for (const Scenario& scenario : scenarios) {
+        if (std::strcmp(runtime.parameters[1].Text(), scenario.name) == 0) {
+            scenario.run();
+            ExitThread(0);
+        }
+    }
+}
+
+int32_t CallOnGuiThread(const void* function, std::initializer_list<DWORD> arguments)
+{
+    int32_t count = 0;
+    for (DWORD argument : arguments)
+        runtime.callArguments[count++] = argument;
+    CallFunctionRequest block{function, count, 0};
+    SendGuiRequest(CallFunctionOpcode, reinterpret_cast<LPARAM>(&block));
+    return block.result;
+}
+
+COLORREF PixelOnGuiThread(HDC dc, int x, int y)
+{
+    return static_cast<COLORREF>(CallOnGuiThread(reinterpret_cast<const void*>(&GetPixel),
+                                                 {reinterpret_cast<DWORD>(dc), static_cast<DWORD>(x),
+                                                  static_cast<DWORD>(y)}));
+}
+
+HWND CreateControl(const char* className, DWORD style, RECT place)
+{
+    CreateControlRequest block{0, style, 0, className, "", place.left, place.top, place.right - place.left,
+                               place.bottom - place.top, runtime.mainWindow, nullptr, nullptr,
+                               reinterpret_cast<HWND>(0xFEEDABAD)};
+    PostGuiRequest(CreateControlOpcode, &block);
+    return block.window;
+}
+
+void DestroyByRequest(HWND window)
+{
+    DestroyWindowRequest block{window, -1};
+    PostGuiRequest(DestroyWindowOpcode, &block);
+}
+
+std::string TextOf(HWND window)
+{
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+PulseWatcher::PulseWatcher(HANDLE watched) : event(watched)
+{
+    CloseHandle(CreateThread(nullptr, 0, Run, this, 0, nullptr));
+}
+
+DWORD WINAPI PulseWatcher::Run(void* self)
+{
+    auto* watcher = static_cast<PulseWatcher*>(self);
+    for (;;) {
+        watcher->waiting = true;
+        DWORD result = WaitForSingleObject(watcher->event, INFINITE);
+        watcher->waiting = false;
+        if (result != WAIT_OBJECT_0)
+            return 0;
+        ++watcher->count;
+        SetEvent(watcher->seen);
+    }
+}
+
+int PulseWatcher::Arm()
+{
+    for (DWORD start = GetTickCount(); !waiting && GetTickCount() - start < patience;)
+        Sleep(1);
+    Sleep(5);   // from "about to wait" to waiting
+    ResetEvent(seen);
+    return count;
+}
+
+bool PulseWatcher::WaitForCount(int wanted)
+{
+    for (DWORD start = GetTickCount(); count < wanted && GetTickCount() - start < patience;)
+        WaitForSingleObject(seen, 100);
+    return count >= wanted;
+}
+
+extern "C" DWORD WINAPI ProgramThreadMain(void*)
+{
+    SynchronizeWithGuiThread();
+    PrepareRuntimeTests();
+    int failures = RUN_ALL_TESTS() == 0 ? 0 : testing::UnitTest::GetInstance()->failed_test_count();
+    PostThreadMessageA(runtime.guiThreadId, WM_QUIT, static_cast<WPARAM>(failures), 0);
+    return 0;
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    return WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWNORMAL);
+}
