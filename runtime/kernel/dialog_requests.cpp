@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "kernel/runtime_state.h"
+#include "kernel/system_libraries.h"
 #include "windows/modal_dialogs.h"
 
 namespace {
@@ -93,7 +94,8 @@ void FileDialogHandler(FileDialogRequest& block)
     record.lpstrTitle = block.title;
     record.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
     record.lpstrDefExt = filter.hasDefaultExtension ? filter.defaultExtension.c_str() : nullptr;
-    BOOL chosen = block.save ? GetSaveFileNameA(&record) : GetOpenFileNameA(&record);
+    auto show = SystemFunction<decltype(&GetOpenFileNameA)>("comdlg32.dll", block.save ? "GetSaveFileNameA" : "GetOpenFileNameA");
+    BOOL chosen = show(&record);
     if (!chosen)
         block.fileName[0] = 0;
 }
@@ -108,10 +110,11 @@ void FolderDialogHandler(FolderDialogRequest& block)
     browse.pszDisplayName = block.path;
     browse.lpszTitle = block.title;
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
-    LPITEMIDLIST folder = SHBrowseForFolderA(&browse);
-    bool chosen = folder != nullptr && SHGetPathFromIDListA(folder, block.path);
+    LPITEMIDLIST folder = SystemFunction<decltype(&SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA")(&browse);
+    bool chosen = folder != nullptr &&
+                  SystemFunction<decltype(&SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA")(folder, block.path);
     if (folder != nullptr)
-        CoTaskMemFree(folder);
+        SystemFunction<decltype(&CoTaskMemFree)>("ole32.dll", "CoTaskMemFree")(folder);
     if (!chosen)
         block.path[0] = 0;
     StoreInterlocked(runtime.dialogResult, chosen ? 1 : 0);

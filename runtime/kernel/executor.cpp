@@ -10,6 +10,7 @@
 #include "kernel/message_flow_requests.h"
 #include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
+#include "kernel/system_libraries.h"
 #include "kernel/windowing.h"
 #include "windows/main_window.h"
 
@@ -39,6 +40,30 @@ void GiveControlItsFont(HWND control)
 int AllocateControlId()
 {
     return static_cast<int>(runtime.nextControlId++);
+}
+
+// Controls and dialogs may be, or hold, common controls; the file and folder dialogs use COM.
+// (CreateControlHandler prepares for itself: the request window carries it out too.)
+void PrepareSystemLibrariesFor(GuiOpcode opcode)
+{
+    switch (opcode) {
+    case FileDialogOpcode:
+    case FolderDialogOpcode:
+        PrepareCom();
+        PrepareCommonControls();
+        break;
+    case OpenRuntimeDialogOpcode:
+    case OpenTemplateDialogOpcode:
+    case CreateTabControlOpcode:
+    case EditBoxDialogOpcode:
+    case ListBoxDialogOpcode:
+    case InputDialogOpcode:
+    case OpenDialogWithProcOpcode:
+    case CreateUpDownOpcode:
+    case CreateStatusBarOpcode:
+    case CreateToolTipOpcode: PrepareCommonControls(); break;
+    default: break;
+    }
 }
 
 HMENU ControlIdAsMenu(int id)
@@ -110,14 +135,15 @@ void OpenDialogWithProcHandler(OpenDialogWithProcRequest& block)
 void CreateUpDownHandler(const CreateUpDownRequest& block)
 {
     int id = AllocateControlId();
-    CreateUpDownControl(upDownStyle, block.x, block.y, block.width, block.height, block.parent, id,
+    SystemFunction<decltype(&CreateUpDownControl)>("comctl32.dll", "CreateUpDownControl")(upDownStyle, block.x, block.y, block.width, block.height, block.parent, id,
                         runtime.instanceHandle, block.buddy, block.upper, block.lower, block.position);
 }
 
 void CreateStatusBarHandler(CreateStatusBarRequest& block)
 {
     int id = AllocateControlId();
-    block.window = CreateStatusWindowA(statusBarStyle, block.text, block.parent, static_cast<UINT>(id));
+    block.window = SystemFunction<decltype(&CreateStatusWindowA)>("comctl32.dll", "CreateStatusWindowA")(
+        statusBarStyle, block.text, block.parent, static_cast<UINT>(id));
 }
 
 void CreateToolTipHandler(CreateToolTipRequest& block)
@@ -177,6 +203,7 @@ LRESULT CALLBACK TakeRequest(int code, WPARAM removal, LPARAM message)
 
 void CreateControlHandler(CreateControlRequest& block)
 {
+    PrepareCommonControls();
     HMENU id = block.useGivenId ? block.id : ControlIdAsMenu(AllocateControlId());
     HINSTANCE instance = block.useGivenId ? block.instance : runtime.instanceHandle;
     block.window = CreateWindowExA(block.exStyle, block.className, block.windowName, block.style,
@@ -218,6 +245,7 @@ void ExecuteGuiRequest(const MSG& message)
     bool signals = OpcodeSignalsCompletion(static_cast<GuiOpcode>(opcode));
     if (signals)
         BeginRequestWork();
+    PrepareSystemLibrariesFor(static_cast<GuiOpcode>(opcode));
     if (ProgramEndRequested()) {
         DropRequest(opcode, message.lParam);
     } else {

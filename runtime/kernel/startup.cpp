@@ -2,7 +2,6 @@
 #include "kernel/startup.h"
 
 #include <windows.h>
-#include <objbase.h>
 
 #include <clocale>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 
 #include "kernel/command_line.h"
 #include "kernel/request_window.h"
+#include "kernel/system_libraries.h"
 #include "kernel/runtime_state.h"
 #include "kernel/windowing.h"
 #include "values/program_objects.h"
@@ -27,7 +27,6 @@ int InitRuntime()
     runtime.requestDoneEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     runtime.messageEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     runtime.errorMode = 1;
-    CoInitialize(nullptr);
 
     startText = emptyText;
     runtime.parameters.clear();
@@ -60,7 +59,7 @@ int ReleaseRuntime()
 {
     CloseHandle(runtime.requestDoneEvent);
     CloseHandle(runtime.messageEvent);
-    CoUninitialize();
+    ReleaseSystemLibraries();
     runtime.parameters.clear();  // parameterCount keeps its value
     EmptyRuntimeTables();
     return 0;

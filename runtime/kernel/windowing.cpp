@@ -1,7 +1,5 @@
 #include "kernel/windowing.h"
 
-#include <commctrl.h>
-
 #include "kernel/gui_request.h"
 #include "kernel/runtime_state.h"
 #include "services/runtime_errors.h"
@@ -85,9 +83,6 @@ int InitWindowing()
 
     MeasureTextFont();
     RegisterWindowClasses();
-
-    INITCOMMONCONTROLSEX controls{sizeof controls, 0x11C};
-    InitCommonControlsEx(&controls);
 
     runtime.lastLineIndex = -1;
     runtime.controlsUnthemed = FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) == nullptr ? 1 : 0;

@@ -11,6 +11,7 @@
 #include "kernel/gui_request.h"
 #include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
+#include "kernel/system_libraries.h"
 #include "services/runtime_errors.h"
 
 namespace {
@@ -51,6 +52,14 @@ int32_t CallOnGuiThread(FARPROC function, const DWORD* values, int32_t count)
     return block.result;
 }
 
+// GUI thread: what a called function may expect the runtime to have set up.
+int32_t __cdecl PrepareSystemLibraries(void*)
+{
+    PrepareCommonControls();
+    PrepareCom();
+    return 0;
+}
+
 }  // namespace
 
 int32_t CallLibraryFunction(RtString library, RtString function, std::initializer_list<DWORD> values)
@@ -84,6 +93,8 @@ int32_t CallLibraryFunction(RtString library, RtString function, std::initialize
         return -1;
     }
 
+    if (CallMayNeedSystemLibraries(libraryName.c_str(), function.Text()))
+        RunOnGuiThread(PrepareSystemLibraries, nullptr);
     int32_t result = CallOnGuiThread(address, table, count);
     if (loaded)
         FreeLibrary(module);
