@@ -80,12 +80,17 @@ int Closes()
             children.push_back(new ChildProcess(Program()));
             windows.push_back(RunningWindow(*children.back()));
         }
-        for (int i = 0; i < 4; ++i) {
+        std::vector<DWORD> closedAt;
+        for (HWND window : windows) {
             Sleep(delay(randomness));   // the random instant
-            Close close = CloseAndWait(*children[i], windows[i]);
+            closedAt.push_back(GetTickCount());
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        }
+        for (int i = 0; i < 4; ++i) {
+            DWORD code = children[i]->ExitCode(exitTimeout), milliseconds = GetTickCount() - closedAt[i];
             closes += windows[i] != nullptr;
-            clean += windows[i] != nullptr && close.exitCode == 0;
-            longest = close.milliseconds > longest ? close.milliseconds : longest;
+            clean += windows[i] != nullptr && code == 0;
+            longest = milliseconds > longest ? milliseconds : longest;
             delete children[i];
         }
     }

@@ -517,6 +517,7 @@ TEST(HoldMessagesRequest, AKeyWaitsUntilTheHoldLetsItThrough)
     PrepareMainWindow();
     for (GuiOpcode release : {EndHoldOpcode, ResumeMessagesOpcode}) {
         Post(HoldMessagesOpcode);
+        StoreInterlocked(runtime.lastKey, 0);
         PostMessageA(runtime.mainWindow, WM_KEYDOWN, 'H', 0);
         EXPECT_TRUE(PeekMessageWaiting() != 0 && runtime.lastEvent.message == WM_KEYDOWN) << "seen and left queued";
         Post(release);

@@ -68,16 +68,17 @@ std::string ClassOf(HWND window)
 
 PulseWatcher::PulseWatcher(HANDLE watched) : event(watched)
 {
-    CloseHandle(CreateThread(nullptr, 0, Run, this, 0, nullptr));
+    for (int thread = 0; thread < 2; ++thread)
+        CloseHandle(CreateThread(nullptr, 0, Run, this, 0, nullptr));
 }
 
 DWORD WINAPI PulseWatcher::Run(void* self)
 {
     auto* watcher = static_cast<PulseWatcher*>(self);
     for (;;) {
-        watcher->waiting = true;
+        ++watcher->waiting;
         DWORD result = WaitForSingleObject(watcher->event, INFINITE);
-        watcher->waiting = false;
+        --watcher->waiting;
         if (result != WAIT_OBJECT_0)
             return 0;
         ++watcher->count;
@@ -87,7 +88,7 @@ DWORD WINAPI PulseWatcher::Run(void* self)
 
 int PulseWatcher::Arm()
 {
-    for (DWORD start = GetTickCount(); !waiting && GetTickCount() - start < patience;)
+    for (DWORD start = GetTickCount(); waiting < 2 && GetTickCount() - start < patience;)
         Sleep(1);
     Sleep(5);   // from "about to wait" to waiting
     ResetEvent(seen);

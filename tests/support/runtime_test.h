@@ -52,8 +52,8 @@ void DestroyByRequest(HWND window);
 std::string TextOf(HWND window);
 std::string ClassOf(HWND window);
 
-// Counts the pulses of one event on a thread of its own. A pulse releases only a thread that
-// waits at that moment: Arm returns once the watcher waits.
+// Counts the pulses of one event. A pulse releases only a thread that waits at that moment, so two
+// threads wait by turns, one still waiting while the other counts; Arm returns once both wait.
 class PulseWatcher {
 public:
     explicit PulseWatcher(HANDLE event);
@@ -66,5 +66,5 @@ private:
     HANDLE event;
     HANDLE seen = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     std::atomic<int> count{0};
-    std::atomic<bool> waiting{false};
+    std::atomic<int> waiting{0};
 };
