@@ -24,8 +24,7 @@ bench_services() {
 # while an MPEG clip is paused (goal <= 1 % of one core), the size of Kinoblick.exe and its
 # imports (goal <= 500 KB, system DLLs only).
 player_bench() {
-    python3 "$project_root/bench/player_bench.py" "$1" "$build_dir/bin/Kinoblick.exe" \
-            "$build_dir/bin/window_probe.exe"
+    python3 "$project_root/bench/player_bench.py" "$1" "$build_dir/bin"
 }
 bench_player_escape_to_exit() {
     echo "== Kinoblick: Escape to exit =="

@@ -8,7 +8,7 @@ project_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir="${BUILD_DIR:-$project_root/build}"   # a developer may keep several
 
 packages=(g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xauth x11-utils x11-apps imagemagick
-          googletest cmake make python3 ffmpeg xdotool
+          googletest cmake make python3 ffmpeg xdotool openbox
           gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
           gstreamer1.0-plugins-bad:i386 gstreamer1.0-libav:i386)
 
@@ -57,6 +57,19 @@ start_virtual_screen() {
     exit 1
 }
 
+# A window manager on the run's own screen, after start_virtual_screen. Without one, Wine waits
+# about 2 s whenever a window that it manages is hidden or destroyed.
+start_window_manager() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    window_manager_pid=$!
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+        sleep 0.1
+    done
+    echo "the window manager did not start on $DISPLAY" >&2
+    exit 1
+}
+
 # One Wine prefix for the run, made once and kept in build/. Its server is started first and
 # stays up meanwhile (a server that is still up from an earlier command serves as well).
 start_wine() {
@@ -75,5 +88,6 @@ start_wine() {
 
 stop_all() {
     [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
+    [ -n "${window_manager_pid:-}" ] && kill "$window_manager_pid" 2>/dev/null || true
     [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
