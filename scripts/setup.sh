@@ -83,6 +83,10 @@ start_wine() {
         # No crash dialog: a crashing test must end, not wait for a click.
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     fi
+    # MPEG pictures: Wine's default video renderer draws through d3d9 and shows nothing in the
+    # player's window; without d3d9 (for Kinoblick.exe alone) it falls back to drawing with GDI.
+    grep -q 'AppDefaults\\\\Kinoblick.exe\\\\DllOverrides' "$WINEPREFIX/user.reg" 2>/dev/null ||
+        wine reg add 'HKCU\Software\Wine\AppDefaults\Kinoblick.exe\DllOverrides' /v d3d9 /d "" /f >/dev/null 2>&1
     wine cmd /c exit >/dev/null 2>&1 || true
 }
 

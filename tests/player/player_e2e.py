@@ -37,10 +37,17 @@ def check(condition, message):
 
 
 def wait_for(condition, timeout, what):
+    """The condition's first true answer; a failure when none comes within timeout seconds."""
     deadline = time.monotonic() + timeout
-    while not condition():
+    while not (answer := condition()):
         check(time.monotonic() < deadline, f"timed out waiting for {what}")
         time.sleep(0.1)
+    return answer
+
+
+def wait_for_picture(player, points, background):
+    shown = wait_for(lambda: shows(points, background) or (not player.running() and "ended"), 30, "the picture")
+    check(shown is True, "the player ended without showing the picture")
 
 
 def wine_path(name):
@@ -134,7 +141,7 @@ def picture_case(clip, background):
     def case():
         """Scaled and played once: the picture fills the screen's width and the clip ends by itself."""
         player = Player(clip, "1", "0")
-        wait_for(lambda: shows(SCALED, background) or not player.running(), 30, "the scaled picture")
+        wait_for_picture(player, SCALED, background)
         check(player.exit_code() == 0, "exit code not 0 after playing once")
     case.__name__ = "case_scaled_" + clip.replace(".", "_")
     return case
@@ -143,13 +150,15 @@ def picture_case(clip, background):
 def case_avi_centred_repeat():
     """An AVI at its own size, repeated, in the middle of a black screen until Escape."""
     player = Player("clip.avi", "0", "1")
-    wait_for(lambda: shows(CENTRED, BLACK) or not player.running(), 30, "the centred picture")
+    wait_for_picture(player, CENTRED, BLACK)
     wait_for(lambda: player.sent.count("PLAY VIDEO") >= 2 or not player.running(), 20, "the clip's second play")
+    check(player.running(), "the repeated clip ended")
     player.press("Escape", lambda: not player.running())
     check(player.exit_code() == 0, "exit code not 0 after Escape")
 
 
-CASES = [case_mpeg_window_pause, picture_case("clip.avi", BLACK), case_avi_centred_repeat]
+CASES = [case_mpeg_window_pause, picture_case("clip.mpg", MPEG_BACKGROUND), picture_case("clip.avi", BLACK),
+         case_avi_centred_repeat]
 PLAYER, PROBE = (os.path.abspath(path) for path in sys.argv[1:3]) if __name__ == "__main__" else (None, None)
 WORK, STARTED = f"/tmp/kbe{os.getpid() % 100000}", []
 
