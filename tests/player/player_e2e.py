@@ -18,6 +18,8 @@ BLUE, YELLOW, BLACK, MPEG_BACKGROUND = (32, 64, 224), (224, 192, 32), (0, 0, 0),
 SECONDS = 3
 # Every clip: 352 x 192, the left half blue, the right half yellow, with a tone.
 CODECS = {"clip.mpg": ["-c:v", "mpeg1video", "-c:a", "mp2", "-f", "mpeg"],
+          "clip.mp4": ["-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac"],
+          "mjpeg.avi": ["-c:v", "mjpeg", "-c:a", "pcm_s16le"],
           "clip.avi": ["-c:v", "msvideo1", "-c:a", "pcm_s16le"]}
 # Scaled, the picture is 1024 x 559 at 0, 105; centred, 352 x 192 at 336, 288.
 SCALED = [(100, 384, BLUE), (924, 384, YELLOW), (512, 40, None), (512, 730, None)]
@@ -157,8 +159,9 @@ def case_avi_centred_repeat():
     check(player.exit_code() == 0, "exit code not 0 after Escape")
 
 
-CASES = [case_mpeg_window_pause, picture_case("clip.mpg", MPEG_BACKGROUND), picture_case("clip.avi", BLACK),
-         case_avi_centred_repeat]
+# The MP4 and the MJPEG AVI reach the MPEG device through the second try.
+CASES = [case_mpeg_window_pause, picture_case("clip.mpg", MPEG_BACKGROUND), picture_case("clip.mp4", MPEG_BACKGROUND),
+         picture_case("mjpeg.avi", MPEG_BACKGROUND), picture_case("clip.avi", BLACK), case_avi_centred_repeat]
 PLAYER, PROBE = (os.path.abspath(path) for path in sys.argv[1:3]) if __name__ == "__main__" else (None, None)
 WORK, STARTED = f"/tmp/kbe{os.getpid() % 100000}", []
 

@@ -78,12 +78,18 @@ SCENARIOS = [
     scenario("AVI taller than wide is not turned", ["film.avi", "0"],
              played("film.avi", ["AVI"], put(368, 208, 288, 352), PASS[:1]),
              device=[("WHERE VIDEO SOURCE", ["0 0 288 352"])]),
+    # Second try: a name outside the list that the AVI device cannot open is an MPEG medium when
+    # the MPEG device opens it (turned, black-violet background).
+    scenario("AVI fails, MPEG opens: an MPEG medium", ["film.mp4", "1"],
+             played("film.mp4", ["AVI", "MPEG"], SCALED, PASS[:1]),
+             device=[("OPEN *", ["!266", "1"]), ("WHERE VIDEO SOURCE", ["0 0 288 352"])]),
     # Notices.
     scenario("no words: usage notice only", [], [f"box none\tKinoblick Aufruf:\t{USAGE_TEXT}"]),
-    cannot_play("open fails: notice, no retry as AVI", ["film.mpg", "1", "1"], opening("film.mpg", "MPEG")),
-    cannot_play("open answers no device: notice", ["film.avi"], opening("film.avi", "AVI"),
-                device=[("OPEN *", [""])]),
-    cannot_play("missing file: empty short path", ["{dir}\\fehlt.avi"], ["OPEN  TYPE AVIVIDEO ALIAS VIDEO"]),
+    cannot_play("MPEG name fails: notice, no second try", ["film.mpg", "1", "1"], opening("film.mpg", "MPEG")),
+    cannot_play("AVI and MPEG fail: notice", ["film.mkv"], opening("film.mkv", "AVI", "MPEG"),
+                device=[("OPEN *", ["!266", ""])]),
+    cannot_play("missing file: empty short path, no second try", ["{dir}\\fehlt.avi"],
+                ["OPEN  TYPE AVIVIDEO ALIAS VIDEO"]),
     cannot_play("a name far longer than a path may be", ["{dir}\\" + "x" * 600 + ".avi"],
                 ["OPEN  TYPE AVIVIDEO ALIAS VIDEO"]),
     # Loop, played once.
