@@ -26,6 +26,7 @@ SCALED = [(100, 384, BLUE), (924, 384, YELLOW), (512, 40, None), (512, 730, None
 CENTRED = [(420, 384, BLUE), (600, 384, YELLOW), (300, 384, BLACK), (512, 200, BLACK)]
 MCI_TRACE_MARK = b'mciSendStringW (L"'
 
+
 def shows(points, background):
     """True when every point of the screen shows its colour (None: the player's background)."""
     shot = subprocess.run("xwd -root -silent | convert xwd:- rgb:-", shell=True, capture_output=True).stdout
