@@ -63,21 +63,19 @@ SCENARIOS = [
                          ("disc.svcd", "MPEG"), ("track.MP3", "MPEG"), ("avseq01.dat", "MPEG"),
                          ("film.mpe", "MPEG"), ("film.avi", "AVI"), ("film.mp4", "AVI"), ("a.b", "AVI"),
                          ("mpg", "AVI"), ("mein clip.avi", "AVI")]],
-    # Placement of the picture.
-    *[scenario(name, ["film.mpg", scale], played("film.mpg", ["MPEG"], expected, PASS[:1]),
+    # Placement of the picture: MPEG pictures taller than wide are turned, AVI pictures never.
+    *[scenario(name, [file_name, scale], played(file_name, [kind], expected, PASS[:1]),
                device=[("WHERE VIDEO SOURCE", [source])], screen=screen)
-      for name, source, scale, screen, expected in [
-          ("centred", "0 0 352 288", "0", None, CENTRED),
-          ("scaled", "0 0 352 288", "1", None, SCALED),
-          ("P2 = 2 scales like 1", "0 0 352 288", "2", None, SCALED),
-          ("P2 not a number: centred", "0 0 352 288", "voll", None, CENTRED),
-          ("640x480 scaled on 1280x1024", "0 0 640 480", "1", "1280x1024", put(0, 32, 1280, 960)),
-          ("MPEG taller than wide is turned", "0 0 288 352", "0", None, CENTRED),
-          ("no picture size: whole screen", "", "0", None, put(0, 0, 1024, 768)),
-          ("zero width, scaled: whole screen", "0 0 0 288", "1", None, put(0, 0, 1024, 768))]],
-    scenario("AVI taller than wide is not turned", ["film.avi", "0"],
-             played("film.avi", ["AVI"], put(368, 208, 288, 352), PASS[:1]),
-             device=[("WHERE VIDEO SOURCE", ["0 0 288 352"])]),
+      for name, file_name, kind, source, scale, screen, expected in [
+          ("centred", "film.mpg", "MPEG", "0 0 352 288", "0", None, CENTRED),
+          ("scaled", "film.mpg", "MPEG", "0 0 352 288", "1", None, SCALED),
+          ("P2 = 2 scales like 1", "film.mpg", "MPEG", "0 0 352 288", "2", None, SCALED),
+          ("P2 not a number: centred", "film.mpg", "MPEG", "0 0 352 288", "voll", None, CENTRED),
+          ("640x480 scaled on 1280x1024", "film.mpg", "MPEG", "0 0 640 480", "1", "1280x1024", put(0, 32, 1280, 960)),
+          ("MPEG taller than wide is turned", "film.mpg", "MPEG", "0 0 288 352", "0", None, CENTRED),
+          ("AVI taller than wide is not turned", "film.avi", "AVI", "0 0 288 352", "0", None, put(368, 208, 288, 352)),
+          ("no picture size: whole screen", "film.mpg", "MPEG", "", "0", None, put(0, 0, 1024, 768)),
+          ("zero width, scaled: whole screen", "film.avi", "AVI", "0 0 0 288", "1", None, put(0, 0, 1024, 768))]],
     # Second try: a name outside the list that the AVI device cannot open is an MPEG medium when
     # the MPEG device opens it (turned, black-violet background).
     scenario("AVI fails, MPEG opens: an MPEG medium", ["film.mp4", "1"],

@@ -41,10 +41,8 @@ std::string ReadLine()
 
 void Act(const std::string& action)
 {
-    if (action.compare(0, 4, "key ") == 0) {
-        StoreInterlocked(runtime.lastKey, std::atoi(action.c_str() + 4));
-        return;
-    }
+    if (action.compare(0, 4, "key ") == 0)
+        return StoreInterlocked(runtime.lastKey, std::atoi(action.c_str() + 4));
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = VK_SPACE;
@@ -109,13 +107,8 @@ DWORD WINAPI AnswerBoxes(void*)
 extern "C" DWORD WINAPI ProgramThreadMain(void*)
 {
     SynchronizeWithGuiThread();
-    int width = 0;
-    int height = 0;
-    const char* screen = std::getenv("SCRIPTED_SCREEN");
-    if (screen != nullptr && std::sscanf(screen, "%dx%d", &width, &height) == 2) {
-        runtime.screenWidth = width;
-        runtime.screenHeight = height;
-    }
+    if (const char* screen = std::getenv("SCRIPTED_SCREEN"))
+        std::sscanf(screen, "%ldx%ld", &runtime.screenWidth, &runtime.screenHeight);
     SetMciSender(ScriptedDevice);
     CloseHandle(CreateThread(nullptr, 0, AnswerBoxes, nullptr, 0, nullptr));
     return RunPlayer();
