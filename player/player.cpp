@@ -33,7 +33,7 @@ constexpr DWORD spaceKey = 0x20;
 // The program's variables; fileNameText is one of the runtime's program objects.
 int32_t scaleToScreen;   // nonzero: the picture fills the screen width
 int32_t repeatEndless;   // nonzero: the medium starts again at its end
-int32_t isMpeg;
+int32_t isMpeg;          // 1 for an MPEG medium: by its suffix, or opened by the MPEG device
 int32_t openResult;      // the device identifier; 0 when the open failed
 int32_t videoLength;     // frames
 double sourceWidth;      // the picture size, then the destination's size
@@ -105,10 +105,27 @@ void PrepareWindow()
     SetTrueColorMode(1);
 }
 
+// Opens the medium under the alias VIDEO; the device identifier, 0 when the open failed. A name
+// outside the MPEG list that the AVI device cannot open (MP4, MKV, WebM, an AVI with a codec the
+// AVI device lacks) gets one more try with the MPEG device, which decodes far more kinds; when
+// that succeeds the medium is an MPEG medium from then on. A missing file (no short path) gets
+// no second try: no device can play it, and an open without a file name must not succeed.
+int32_t OpenMedium()
+{
+    RtString shortPath = ShortPathName(fileNameText);
+    int32_t device = ParseInteger(SendMciCommand(OpenCommandText(shortPath, isMpeg)));
+    if (device == 0 && isMpeg == 0 && shortPath.Length() > 0) {
+        device = ParseInteger(SendMciCommand(OpenCommandText(shortPath, 1)));
+        if (device != 0)
+            isMpeg = 1;
+    }
+    return device;
+}
+
 // Opens and starts the medium and moves its picture into the main window.
 void StartMedium()
 {
-    openResult = ParseInteger(SendMciCommand(OpenCommandText(ShortPathName(fileNameText), isMpeg)));
+    openResult = OpenMedium();
     if (openResult == 0)
         ShowNoticeAndEnd(0, nullptr);
     SendMciCommand("SET VIDEO TIME FORMAT FRAMES");

@@ -8,7 +8,7 @@ project_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir="${BUILD_DIR:-$project_root/build}"   # a developer may keep several
 
 packages=(g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xauth x11-utils x11-apps imagemagick
-          googletest cmake make python3 ffmpeg xdotool
+          googletest cmake make python3 ffmpeg xdotool openbox
           gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
           gstreamer1.0-plugins-bad:i386 gstreamer1.0-libav:i386)
 
@@ -57,6 +57,19 @@ start_virtual_screen() {
     exit 1
 }
 
+# A window manager on the run's own screen, after start_virtual_screen. Without one, Wine waits
+# about 2 s whenever a window that it manages is hidden or destroyed.
+start_window_manager() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    window_manager_pid=$!
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+        sleep 0.1
+    done
+    echo "the window manager did not start on $DISPLAY" >&2
+    exit 1
+}
+
 # One Wine prefix for the run, made once and kept in build/. Its server is started first and
 # stays up meanwhile (a server that is still up from an earlier command serves as well).
 start_wine() {
@@ -70,6 +83,10 @@ start_wine() {
         # No crash dialog: a crashing test must end, not wait for a click.
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     fi
+    # MPEG pictures: Wine's default video renderer draws through d3d9 and shows nothing in the
+    # player's window; without d3d9 (for Kinoblick.exe alone) it falls back to drawing with GDI.
+    grep -q 'AppDefaults\\\\Kinoblick.exe\\\\DllOverrides' "$WINEPREFIX/user.reg" 2>/dev/null ||
+        wine reg add 'HKCU\Software\Wine\AppDefaults\Kinoblick.exe\DllOverrides' /v d3d9 /d "" /f >/dev/null 2>&1
     wine cmd /c exit >/dev/null 2>&1 || true
 }
 
@@ -88,6 +105,7 @@ mount_full_disk() {
 
 stop_all() {
     [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
+    [ -n "${window_manager_pid:-}" ] && kill "$window_manager_pid" 2>/dev/null || true
     [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
     [ -n "${full_disk:-}" ] && mountpoint -q "$full_disk" && umount "$full_disk" || true
 }
