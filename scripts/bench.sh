@@ -58,6 +58,7 @@ start_virtual_screen
 start_window_manager   # as on a user's desktop; without one Wine adds 2 s to hiding a window
 trap stop_all EXIT
 start_wine
+x11_managed_windows Y
 
 benchmarks=(
     bench_synchronous_requests

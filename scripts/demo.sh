@@ -17,6 +17,7 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
 fi
 trap stop_all EXIT
 start_wine
+x11_managed_windows Y
 
 if [ "${1:-}" = "--mpeg" ]; then
     clip="$build_dir/demo.mpg"

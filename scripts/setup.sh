@@ -90,6 +90,14 @@ start_wine() {
     wine cmd /c exit >/dev/null 2>&1 || true
 }
 
+# Whether an X window manager gets Wine's windows ("Y", Wine's default) or Wine places and moves
+# them itself as Windows does ("N", for the tests): then it never waits for a window manager
+# (about 2 s whenever it hides a window on a screen without one), and its own move and size loops
+# run, which a window manager would take over.
+x11_managed_windows() {
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$1" /f >/dev/null 2>&1
+}
+
 # A disk of 64 KiB (a tmpfs under the build folder, mounted as root) for the tests of saving
 # onto a full disk; they find it through Wine's drive Z: in KINOBLICK_FULL_DISK, and fail when
 # that names nothing.

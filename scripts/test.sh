@@ -9,6 +9,7 @@ build_project
 start_virtual_screen
 trap stop_all EXIT
 start_wine
+x11_managed_windows N
 mount_full_disk
 
 cd "$build_dir"
