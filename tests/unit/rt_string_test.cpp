@@ -204,15 +204,15 @@ const RealCase realCases[] = {
     {0.0000004, 6, "0.000000"},
     {0.0, 6, "0.000000"},
     {-0.0000004, 6, "-0.000000"},  // rounds to zero and keeps its sign
-    // As a double, -0.0000001 is -9.99999999999999954748e-8: its first digit stands at 10^-8,
-    // so the exact digits give seven zeros, like 0.00000006 below.
-    {-0.0000001, 6, "-0.0000000"},
-    {0.00000006, 6, "0.0000000"},  // seven zeros: more than decimals
+    // As a double, -0.0000001 is -9.99999999999999954748e-8, below 10^-7: it rounds to zero
+    // like its neighbours, with exactly decimals zeros.
+    {-0.0000001, 6, "-0.000000"},
+    {0.00000006, 6, "0.000000"},
     {1279.6, 0, "1280"},
     {1279.4, 0, "1279"},
     {0.7, 0, "1"},
     {0.5, 0, "1"},
-    {0.05, 0, "00"},
+    {0.05, 0, "0"},
     {0.4, 0, "0"},
     {9.9999996, 6, "10.000000"},   // a carry through every nine adds a digit
     {999.5, 0, "1000"},
