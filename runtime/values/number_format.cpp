@@ -111,6 +111,11 @@ void FixedPointDigits(double x, int32_t decimals, RtString& digits, int32_t& poi
     } else if (wanted == 0 && !significant.empty() && significant[0] >= '5') {
         result = "1";
         ++pointPosition;
+    } else if (wanted < 0 && decimals >= 0) {
+        // Below half of the last place the value rounds to zero there, like its neighbours: the
+        // point stands before the decimals zeros. Otherwise 1e-7, stored just below 10^-7, would
+        // get one fraction digit more than 2e-7.
+        pointPosition = -decimals;
     }
     digits = RtString::ConstructFromRange(result.data(), 0, static_cast<uint32_t>(result.size()));
 }
