@@ -2,6 +2,8 @@
 // that starts again whenever the library is loaded anew, and a way back into the caller.
 #include <windows.h>
 
+#include <cstdarg>
+
 namespace {
 
 LONG callCount = 0;
@@ -23,10 +25,16 @@ __declspec(dllexport) LONG __stdcall WeighStd(LONG a, LONG b, LONG c, LONG d, LO
     return a + 2 * b + 3 * c + 4 * d + 5 * e + 6 * f + 7 * g + 8 * h + 9 * i + 10 * j;
 }
 
-// Caller-cleans.
-__declspec(dllexport) LONG __cdecl SubtractCdecl(LONG a, LONG b)
+// Caller-cleans, with any number of arguments after the count: their order shows in the result.
+__declspec(dllexport) LONG __cdecl WeighCdecl(LONG count, ...)
 {
-    return a - b;
+    va_list arguments;
+    va_start(arguments, count);
+    LONG sum = 0;
+    for (LONG i = 1; i <= count; ++i)
+        sum += i * va_arg(arguments, LONG);
+    va_end(arguments);
+    return sum;
 }
 
 __declspec(dllexport) DWORD __stdcall CallingThread()

@@ -288,9 +288,9 @@ TEST(WindowCommands, PlacementZOrderTitleAndTheRecordedClientSize)
     CallOnGuiThread(reinterpret_cast<const void*>(&SetWindowPos),   // as the user's sizing would
                     {reinterpret_cast<DWORD>(window), 0, 0, 0, 420, 300, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE});
     EXPECT_EQ(runtime.clientWidth, CallOnGuiThread(reinterpret_cast<const void*>(&ClientWidthNow)));
-    MessageBoxAnswerer answerer(IDOK);
+    auto answer = AnswerBox(IDOK);
     PlaceWindow(window, -1, 5, 760, 560, 0);
-    EXPECT_EQ(answerer.Result().caption, "Negative Fenstergr\xF6\xDF" "e!");
+    EXPECT_EQ(answer.get().caption, "Negative Fenstergr\xF6\xDF" "e!");
     EXPECT_TRUE(WaitFor([&] {
         RECT frame{};
         GetWindowRect(window, &frame);

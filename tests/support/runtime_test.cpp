@@ -10,10 +10,8 @@ __attribute__((weak)) void PrepareRuntimeTests()
 
 void RunScenarioNamedOnCommandLine(std::initializer_list<Scenario> scenarios)
 {
-    if (runtime.parameterCount < 1)
-        return;
     for (const Scenario& scenario : scenarios) {
-        if (std::strcmp(runtime.parameters[1].Text(), scenario.name) == 0) {
+        if (runtime.parameterCount >= 1 && std::strcmp(runtime.parameters[1].Text(), scenario.name) == 0) {
             scenario.run();
             ExitThread(0);
         }
@@ -32,16 +30,14 @@ int32_t CallOnGuiThread(const void* function, std::initializer_list<DWORD> argum
 
 COLORREF PixelOnGuiThread(HDC dc, int x, int y)
 {
-    return static_cast<COLORREF>(CallOnGuiThread(reinterpret_cast<const void*>(&GetPixel),
-                                                 {reinterpret_cast<DWORD>(dc), static_cast<DWORD>(x),
-                                                  static_cast<DWORD>(y)}));
+    return CallOnGuiThread(reinterpret_cast<const void*>(&GetPixel),
+                           {reinterpret_cast<DWORD>(dc), static_cast<DWORD>(x), static_cast<DWORD>(y)});
 }
 
 HWND CreateControl(const char* className, DWORD style, RECT place)
 {
     CreateControlRequest block{0, style, 0, className, "", place.left, place.top, place.right - place.left,
-                               place.bottom - place.top, runtime.mainWindow, nullptr, nullptr,
-                               reinterpret_cast<HWND>(0xFEEDABAD)};
+                               place.bottom - place.top, runtime.mainWindow, nullptr, nullptr, nullptr};
     PostGuiRequest(CreateControlOpcode, &block);
     return block.window;
 }
@@ -77,10 +73,8 @@ DWORD WINAPI PulseWatcher::Run(void* self)
     auto* watcher = static_cast<PulseWatcher*>(self);
     for (;;) {
         ++watcher->waiting;
-        DWORD result = WaitForSingleObject(watcher->event, INFINITE);
+        WaitForSingleObject(watcher->event, INFINITE);
         --watcher->waiting;
-        if (result != WAIT_OBJECT_0)
-            return 0;
         ++watcher->count;
         SetEvent(watcher->seen);
     }
