@@ -1,8 +1,6 @@
-// The dialog requests, the runtime's dialog procedures and the rich edit streams against real
-// dialogs and controls: a helper thread finds each modal dialog, reads it, types into it and
-// presses its buttons like a user while the program thread waits for the request.
-#include <windows.h>
-
+// The dialog requests, the runtime's dialogs and the rich edit streams against real dialogs and
+// controls: a user thread finds each modal dialog, reads it, types into it and presses its buttons
+// while the program thread waits for the request.
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -11,7 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "kernel/gui_request.h"
 #include "kernel/windowing.h"
 #include "support/runtime_test.h"
 #include "windows/line_list.h"
@@ -26,24 +23,18 @@ void PrepareRuntimeTests()
 
 namespace {
 
-char* const unwrittenText = reinterpret_cast<char*>(0xFEEDABAD);
+char* const unwritten = reinterpret_cast<char*>(0xFEEDABAD);
 
-// Posts the request while a user waits (up to 10 s) for the dialog titled title (null: any
-// dialog) and drives it; a dialog that does not appear in time is cancelled, so the request
-// always ends.
+// Posts the request while the user drives the dialog of the title; one that does not appear is
+// cancelled, so that the request always ends.
 void RequestWithUser(GuiOpcode opcode, void* block, const char* title, const std::function<void(HWND)>& drive)
 {
     std::thread user([&] {
         HWND dialog = nullptr;
-        for (DWORD start = GetTickCount(); dialog == nullptr && GetTickCount() - start < 10000; Sleep(10)) {
-            HWND found = FindWindowA("#32770", title);
-            dialog = found != nullptr && IsWindowVisible(found) ? found : nullptr;
-        }
-        if (dialog != nullptr)
-            drive(dialog);
-        else
-            PostMessageA(FindWindowA("#32770", nullptr), WM_COMMAND, IDCANCEL, 0);
-        EXPECT_NE(dialog, nullptr) << title;
+        for (DWORD start = GetTickCount(); !IsWindowVisible(dialog) && GetTickCount() - start < patience; Sleep(10))
+            dialog = FindWindowA("#32770", title);
+        EXPECT_TRUE(IsWindowVisible(dialog)) << title;
+        IsWindowVisible(dialog) ? drive(dialog) : (void)PostMessageA(FindWindowA("#32770", nullptr), WM_COMMAND, IDCANCEL, 0);
     });
     PostGuiRequest(opcode, block);
     user.join();
@@ -51,17 +42,13 @@ void RequestWithUser(GuiOpcode opcode, void* block, const char* title, const std
 
 void Press(HWND dialog, int buttonId)
 {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
 }
 
-// Takes the heap block that a dialog handed back.
-std::string TakeText(char* block)
+std::string TakeText(char* block)   // a text the dialog handed back in a heap block
 {
-    if (block == nullptr || block == unwrittenText)
-        return "<none>";
-    std::string text = block;
-    HeapFree(GetProcessHeap(), 0, block);
+    std::string text = block == nullptr || block == unwritten ? "<none>" : block;
+    HeapFree(GetProcessHeap(), 0, block != unwritten ? block : nullptr);
     return text;
 }
 
@@ -80,48 +67,38 @@ std::vector<std::string> Lines()
     return lines;
 }
 
-}  // namespace
-
-
-TEST(InputDialog, ShowsPromptAndTextAndHandsBackANewText)
+TEST(ModalDialogs, InputHandsBackANewText)
 {
-    const struct {
-        int button;
-        const char* typed;
-        const char* text;
-        LONG dialogResult;
-    } cases[] = {{IDOK, "Antwort", "Antwort", 1}, {IDOK, "", "", 1}, {IDCANCEL, "verworfen", "", 2}};
-    for (const auto& c : cases) {
+    for (auto [button, typed, text, result] : {std::tuple<int, const char*, const char*, LONG>{IDOK, "Antwort", "Antwort", 1},
+                                               {IDOK, "", "", 1}, {IDCANCEL, "verworfen", "", 2}}) {
         char initial[] = "Vorschlag";
         InputDialogRequest block{"Ihr Name?", "Eingabe", initial};
-        std::string prompt, shown;
-        RequestWithUser(InputDialogOpcode, &block, "Eingabe", [&](HWND dialog) {
-            prompt = TextOf(GetDlgItem(dialog, 100));
-            shown = TextOf(GetDlgItem(dialog, 101));
-            SetDlgItemTextA(dialog, 101, c.typed);
-            Press(dialog, c.button);
+        std::string shown;
+        RequestWithUser(InputDialogOpcode, &block, "Eingabe", [&, button = button, typed = typed](HWND dialog) {
+            shown = TextOf(GetDlgItem(dialog, 100)) + "/" + TextOf(GetDlgItem(dialog, 101));
+            SetDlgItemTextA(dialog, 101, typed);
+            Press(dialog, button);
         });
-        EXPECT_EQ(prompt + "/" + shown, "Ihr Name?/Vorschlag");
+        EXPECT_EQ(shown, "Ihr Name?/Vorschlag");
         EXPECT_NE(block.text, initial) << "the initial text stays the requester's";
-        EXPECT_EQ(TakeText(block.text), c.text) << c.typed;
-        EXPECT_EQ(runtime.dialogResult, c.dialogResult) << c.typed;
+        EXPECT_EQ(TakeText(block.text), text);
+        EXPECT_EQ(runtime.dialogResult, result);
     }
 }
 
-TEST(EditBoxDialog, OkReplacesTheLinesCancelKeepsThemAndAMissingTemplateGivesMinusOne)
+TEST(ModalDialogs, EditBoxOkReplacesTheLinesCancelKeepsThemAMissingTemplateGivesMinusOne)
 {
-    const std::string longLine(70000, 'w');   // more than EM_GETLINE's 16-bit capacity
+    const std::string longLine(70000, 'w');   // beyond EM_GETLINE's 16-bit capacity
     const struct {
         std::vector<std::string> before;
-        const char* shown;       // "Vorgabe" is the template's own text
+        const char* shown;   // "Vorgabe" is the template's own text
         std::string typed;
         int button;
         int32_t result;
         std::vector<std::string> after;
     } cases[] = {
         {{"alt", "bleibt"}, "alt\r\nbleibt", longLine + "\r\n\r\nc\r\n", IDOK, 1, {longLine, "", "c", ""}},
-        {{"x"}, "x", "", IDOK, 1, {""}},                                 // an edit has one line at least
-        {{"alt", "bleibt"}, "alt\r\nbleibt", "verworfen", IDCANCEL, 0, {"alt", "bleibt"}},
+        {{"x"}, "x", "", IDOK, 1, {""}},   // an edit control has one line at least
         {{}, "Vorgabe", "verworfen", IDCANCEL, 0, {}},
     };
     for (const auto& c : cases) {
@@ -133,156 +110,116 @@ TEST(EditBoxDialog, OkReplacesTheLinesCancelKeepsThemAndAMissingTemplateGivesMin
             SetDlgItemTextA(dialog, 101, c.typed.c_str());
             Press(dialog, c.button);
         });
-        std::string name = c.typed.substr(0, 20);
-        EXPECT_EQ(shown, c.shown);
-        EXPECT_EQ(block.result, c.result) << name;
-        EXPECT_TRUE(Lines() == c.after) << name << ": " << Lines().size() << " lines, the first of "
-                                        << (Lines().empty() ? 0 : Lines()[0].size());
-        EXPECT_EQ(runtime.lastLineIndex, static_cast<LONG>(c.after.size()) - 1) << name;
+        EXPECT_TRUE(shown == c.shown && block.result == c.result && Lines() == c.after &&
+                    runtime.lastLineIndex == static_cast<LONG>(c.after.size()) - 1) << c.typed.substr(0, 9) << ": " << shown;
     }
-    EditBoxDialogRequest missing{"Fehlt", 2, -7};   // this module has no "EDITBOX2"
+    EditBoxDialogRequest missing{"Fehlt", 2, -7};   // no "EDITBOX2" here
     PostGuiRequest(EditBoxDialogOpcode, &missing);
     EXPECT_EQ(missing.result, -1);
 }
 
-TEST(ListBoxDialog, KindsOutsideOneToEightUseListBoxSevenAndHandBackTheChoice)
+TEST(ModalDialogs, ListBoxKindsOutsideOneToEightUseSevenAndTheChoiceComesBack)
 {
     SetLines({"eins", "zwei", "drei"});
     const struct {
         int32_t kind;
-        const char* marker;      // the static text that tells the templates apart
-        int selectIndex;         // -1: nothing selected
-        int button;              // 0: double click on the selected item
+        const char* marker;   // the static text that tells the templates apart
+        int select;           // -1: nothing
+        int button;           // 0: a double click on the selected item
         const char* selection;
         LONG dialogResult;
-    } cases[] = {
-        {0, "Sieben", 1, IDOK, "zwei", 1}, {9, "Sieben", -1, IDOK, "", 1},
-        {1, "Eins", 2, IDCANCEL, "", 2},   {7, "Sieben", 2, 0, "drei", 1},
-    };
+    } cases[] = {{0, "Sieben", 1, IDOK, "zwei", 1}, {9, "Sieben", -1, IDOK, "", 1}, {1, "Eins", 2, IDCANCEL, "", 2},
+                 {7, "Sieben", 2, 0, "drei", 1}};
     for (const auto& c : cases) {
-        ListBoxDialogRequest block{"Auswahl", c.kind, unwrittenText};
+        ListBoxDialogRequest block{"Auswahl", c.kind, unwritten};
         std::string marker;
         RequestWithUser(ListBoxDialogOpcode, &block, "Auswahl", [&](HWND dialog) {
             marker = TextOf(GetDlgItem(dialog, 200));
             HWND list = GetDlgItem(dialog, 101);
-            SendMessageA(list, LB_SETCURSEL, c.selectIndex, 0);
-            if (c.button != 0)
-                Press(dialog, c.button);
-            else
-                SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(101, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+            SendMessageA(list, LB_SETCURSEL, c.select, 0);
+            c.button != 0 ? Press(dialog, c.button)
+                          : (void)SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(101, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
         });
-        EXPECT_EQ(marker, c.marker) << "kind " << c.kind;
-        EXPECT_EQ(TakeText(block.selection), c.selection) << "kind " << c.kind;
-        EXPECT_EQ(runtime.dialogResult, c.dialogResult) << "kind " << c.kind;
+        EXPECT_TRUE(marker == c.marker && TakeText(block.selection) == c.selection && runtime.dialogResult == c.dialogResult)
+            << "kind " << c.kind;
     }
     EXPECT_EQ(Lines(), (std::vector<std::string>{"eins", "zwei", "drei"})) << "the list box only reads";
-    ListBoxDialogRequest missing{"Fehlt", 2, unwrittenText};   // nor "LISTBOX2"
+    ListBoxDialogRequest missing{"Fehlt", 2, unwritten};   // nor "LISTBOX2"
     PostGuiRequest(ListBoxDialogOpcode, &missing);
-    EXPECT_EQ(missing.selection, unwrittenText);
+    EXPECT_EQ(missing.selection, unwritten);
 }
 
-TEST(FileDialogs, TheChosenPathOrAnEmptyTextWhenCancelled)
+TEST(DialogRequests, FileAndFolderDialogsGiveThePathOrAnEmptyText)
 {
-    constexpr int fileNameBox = 0x47C;   // the file name field of the system's file dialog
-    const struct {
-        int32_t save;
-        const char* typed;       // null: cancel
-        const char* fileName;
-    } cases[] = {{1, "C:\\neu", "C:\\neu.avi"}, {1, nullptr, ""}, {0, nullptr, ""}};
-    for (const auto& c : cases) {
-        char fileName[fileNameCapacity] = "clip.avi";
-        char filter[] = "Videos|*.avi";
-        FileDialogRequest block{c.save, "Datei", filter, fileName};
-        RequestWithUser(FileDialogOpcode, &block, "Datei", [&](HWND dialog) {
-            if (c.typed != nullptr)
-                SetDlgItemTextA(dialog, fileNameBox, c.typed);
-            Press(dialog, c.typed != nullptr ? IDOK : IDCANCEL);
+    for (auto [save, typed, chosen] : {std::tuple<int32_t, const char*, const char*>{1, "C:\\neu", "C:\\neu.avi"},
+                                       {0, nullptr, ""}}) {
+        char fileName[fileNameCapacity] = "clip.avi", filter[] = "Videos|*.avi";
+        FileDialogRequest block{save, "Datei", filter, fileName};
+        RequestWithUser(FileDialogOpcode, &block, "Datei", [typed = typed](HWND dialog) {
+            SetDlgItemTextA(dialog, 0x47C, typed != nullptr ? typed : "");   // the file name field
+            Press(dialog, typed != nullptr ? IDOK : IDCANCEL);
         });
-        EXPECT_STREQ(fileName, c.fileName);
+        EXPECT_STREQ(fileName, chosen);
     }
     char path[MAX_PATH] = "vorher";
     FolderDialogRequest folder{"Ordner", path};
-    InterlockedExchange(&runtime.dialogResult, 7);
+    StoreInterlocked(runtime.dialogResult, 7);
     RequestWithUser(FolderDialogOpcode, &folder, nullptr, [](HWND dialog) { Press(dialog, IDCANCEL); });
-    EXPECT_STREQ(path, "");
-    EXPECT_EQ(runtime.dialogResult, 0);
+    EXPECT_TRUE(path[0] == 0 && runtime.dialogResult == 0);
 }
 
-TEST(FillListRequest, SendsEveryTextInOrderAndNothingForAnEmptyList)
+TEST(DialogRequests, FillListTemplatesByNameOrNumberThePlaceOfTheRuntimeDialogAReportedClose)
 {
-    CreateControlRequest create{0, WS_CHILD, 0, "LISTBOX", "", 0, 0, 100, 80, runtime.mainWindow, nullptr, nullptr, nullptr};
-    PostGuiRequest(CreateControlOpcode, &create);
+    HWND list = CreateControl("LISTBOX", WS_CHILD, {0, 0, 100, 80});
     std::vector<RtString> empty, texts{"eins", "zwei", "drei"};
-    for (std::vector<RtString>* list : {&empty, &texts}) {   // the count adds up
-        FillListRequest fill{create.window, LB_ADDSTRING, list};
+    for (std::vector<RtString>* lines : {&empty, &texts}) {
+        FillListRequest fill{list, LB_ADDSTRING, lines};
         PostGuiRequest(FillListOpcode, &fill);
-        ASSERT_EQ(SendMessageA(create.window, LB_GETCOUNT, 0, 0), static_cast<LRESULT>(list->size()));
+        EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), static_cast<LRESULT>(lines->size()));
     }
-    char text[16] = {};
-    SendMessageA(create.window, LB_GETTEXT, 2, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(text, "drei");
-}
-
-namespace {
-
-const HWND unwrittenWindow = reinterpret_cast<HWND>(0xFEEDABAD);
-
-TEST(DialogRequests, TemplatesByNameOrNumberTheRuntimeDialogsPlaceAndAReportedClose)
-{
     for (auto [name, title] : {std::pair<const char*, const char*>{"LDIALOG", "LDIALOG"}, {"77", "Nummer 77"},
-                               {"0077", "Nummer 77"}, {"KEINER", nullptr}}) {
-        OpenTemplateDialogRequest block{name, runtime.mainWindow, runtime.instanceHandle, unwrittenWindow};
+                               {"0077", "Nummer 77"}, {"KEINER", "<none>"}}) {
+        OpenTemplateDialogRequest block{name, runtime.mainWindow, runtime.instanceHandle, nullptr};
         PostGuiRequest(OpenTemplateDialogOpcode, &block);
-        EXPECT_EQ(block.window != nullptr ? TextOf(block.window) : "<none>", title != nullptr ? title : "<none>") << name;
+        EXPECT_EQ(block.window != nullptr ? TextOf(block.window) : "<none>", title) << name;
         DestroyByRequest(block.window);
     }
-    OpenRuntimeDialogRequest runtimeDialog{"Auswahl", runtime.mainWindow, 40, 50, 300, 200, unwrittenWindow};
-    PostGuiRequest(OpenRuntimeDialogOpcode, &runtimeDialog);
+    OpenRuntimeDialogRequest placed{"Auswahl", runtime.mainWindow, 40, 50, 300, 200, nullptr};
+    PostGuiRequest(OpenRuntimeDialogOpcode, &placed);
     RECT rect{};
-    GetWindowRect(runtimeDialog.window, &rect);
-    EXPECT_EQ(TextOf(runtimeDialog.window), "Auswahl");
-    EXPECT_TRUE(rect.left == 40 && rect.top == 50 && rect.right == 340 && rect.bottom == 250);
-    DestroyByRequest(runtimeDialog.window);
-
+    GetWindowRect(placed.window, &rect);
+    EXPECT_TRUE(TextOf(placed.window) == "Auswahl" && rect.left == 40 && rect.top == 50 && rect.right == 340 && rect.bottom == 250);
+    DestroyByRequest(placed.window);
     CreateDialogWindowRequest dialogWindow{};
-    static_cast<OpenRuntimeDialogRequest&>(dialogWindow) = {"Fenster", nullptr, 60, 60, 240, 160, unwrittenWindow};
+    static_cast<OpenRuntimeDialogRequest&>(dialogWindow) = {"Fenster", nullptr, 60, 60, 240, 160, nullptr};
     PostGuiRequest(CreateDialogWindowOpcode, &dialogWindow);
-    EXPECT_EQ(ClassOf(dialogWindow.window), "DIALOG");
     StoreInterlocked(runtime.eventCode, 0);
     SendMessageA(dialogWindow.window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(runtime.eventCode, 2) << "the close is reported";
-    EXPECT_TRUE(IsWindow(dialogWindow.window)) << "and not acted on";
+    EXPECT_TRUE(ClassOf(dialogWindow.window) == "DIALOG" && runtime.eventCode == 2 && IsWindow(dialogWindow.window))
+        << "a close is reported and not acted on";
     DestroyByRequest(dialogWindow.window);
 }
 
-}  // namespace
+// ---- The rich edit streams: round trips through files, and failures that give a system error code
+// and keep both the control and the file ----
 
-namespace {
-
-const char richEditClass[] = "RichEdit20A";
+const char richEdit[] = "RichEdit20A";
 const std::string sample = "Zeile eins\r\nGr\xF6\xDF" "e: 42";
 
-std::string TempPath(const char* name)
+std::string TempPath(const std::string& name)
 {
     char folder[MAX_PATH] = {};
     GetTempPathA(sizeof folder, folder);
-    return std::string(folder) + name;
+    return folder + name;
 }
 
-// The file's bytes, or "<none>" when there is no file.
-std::string FileBytes(const std::string& path)
+std::string FileBytes(const std::string& path)   // "<none>" when there is no file
 {
     std::ifstream file(path, std::ios::binary);
     return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<none>";
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// How many names the file's folder holds.
-int NamesBeside(const std::string& path)
+int NamesBeside(const std::string& path)   // in the file's folder
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((path.substr(0, path.rfind('\\') + 1) + "*").c_str(), &found);
@@ -293,9 +230,12 @@ int NamesBeside(const std::string& path)
     return names;
 }
 
-HWND CreateEdit(const char* className)
+HWND Edit(const char* className, const std::string& text)   // its text marked as changed
 {
-    return CreateControl(className, WS_CHILD | WS_VISIBLE | ES_MULTILINE, {0, 0, 200, 100});
+    HWND control = CreateControl(className, WS_CHILD | WS_VISIBLE | ES_MULTILINE, {0, 0, 200, 100});
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(control, EM_SETMODIFY, 1, 0);
+    return control;
 }
 
 std::string ControlText(HWND control)
@@ -305,14 +245,7 @@ std::string ControlText(HWND control)
     return text;
 }
 
-void SetControlText(HWND control, const std::string& text)
-{
-    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    SendMessageA(control, EM_SETMODIFY, 1, 0);
-}
-
-// "Zeile 0\r\n" to "Zeile 16239\r\n": 200,010 bytes, of which some CR LF pairs straddle the
-// 4096-byte blocks in which the control streams.
+// "Zeile 0\r\n" to "Zeile 16239\r\n": 200,010 bytes, some CR LF pairs across the control's blocks.
 std::string NumberedLines()
 {
     std::string lines;
@@ -323,27 +256,20 @@ std::string NumberedLines()
 
 TEST(RichEditStreams, PlainTextComesBackByteForByteRichTextWithItsText)
 {
-    HWND control = CreateEdit(richEditClass);
-    std::string original = TempPath("kalmus_lines.txt"), saved = TempPath("kalmus_saved.dat");
-    const std::string lines = NumberedLines();
-    WriteBytes(original, lines);
-    WriteBytes(saved, std::string(300000, 'o'));   // saving replaces what was there
-    SetControlText(control, "alt");
+    std::string original = TempPath("kalmus_lines.txt"), saved = TempPath("kalmus_saved.dat"), lines = NumberedLines();
+    std::ofstream(original, std::ios::binary) << lines;
+    std::ofstream(saved, std::ios::binary) << std::string(300000, 'o');   // saving replaces it
+    HWND control = Edit(richEdit, "alt");
     EXPECT_EQ(LoadPlainTextFile(control, original.c_str()), 0);
     EXPECT_EQ(SendMessageA(control, EM_GETMODIFY, 0, 0), 0);
     EXPECT_EQ(SavePlainTextFile(control, saved.c_str()), 0);
     EXPECT_TRUE(FileBytes(saved) == lines) << FileBytes(saved).size() << " bytes instead of " << lines.size();
     for (const std::string& text : {sample, std::string()}) {   // empty: the RTF frame alone
-        HWND source = CreateEdit(richEditClass), copy = CreateEdit(richEditClass);
-        SetControlText(source, text);
-        SetControlText(copy, "alt");
-        EXPECT_EQ(SaveRichTextFile(source, saved.c_str()), 0) << text;
-        EXPECT_EQ(SendMessageA(source, EM_GETMODIFY, 0, 0), 0) << text;
-        EXPECT_EQ(LoadRichTextFile(copy, saved.c_str()), 0) << text;
-        EXPECT_EQ(ControlText(copy), text) << text;
+        HWND source = Edit(richEdit, text), copy = Edit(richEdit, "alt");
+        EXPECT_TRUE(SaveRichTextFile(source, saved.c_str()) == 0 && SendMessageA(source, EM_GETMODIFY, 0, 0) == 0);
+        EXPECT_EQ(LoadRichTextFile(copy, saved.c_str()), 0);
+        EXPECT_EQ(ControlText(copy), text);
     }
-    DeleteFileA(original.c_str());
-    DeleteFileA(saved.c_str());
 }
 
 TEST(RichEditStreams, FailuresGiveASystemCodeAndKeepTheControlAndTheFile)
@@ -355,43 +281,36 @@ TEST(RichEditStreams, FailuresGiveASystemCodeAndKeepTheControlAndTheFile)
     const struct {
         const char* name;
         int32_t (*operation)(HWND, const char*);
-        const char* control;      // class, or null for a destroyed window
+        const char* control;     // class, or null for a destroyed window
         std::string path;
-        const char* fileBefore;   // null: no file
-        std::string text;         // the control's text
+        const char* fileBefore;  // null: no file
+        std::string text;
         int32_t code;
     } failures[] = {
-        {"missing file", LoadPlainTextFile, richEditClass, folder + "fehlt.txt", nullptr, sample, ERROR_FILE_NOT_FOUND},
-        {"no folder", SaveRichTextFile, richEditClass, folder + "fehlt\\x.rtf", nullptr, sample, ERROR_PATH_NOT_FOUND},
+        {"missing file", LoadPlainTextFile, richEdit, folder + "fehlt.txt", nullptr, sample, ERROR_FILE_NOT_FOUND},
+        {"no folder", SaveRichTextFile, richEdit, folder + "fehlt\\x.rtf", nullptr, sample, ERROR_PATH_NOT_FOUND},
         {"plain edit control", SavePlainTextFile, "EDIT", file, nullptr, sample, ERROR_INVALID_PARAMETER},
         {"destroyed window", SaveRichTextFile, nullptr, file, nullptr, sample, ERROR_INVALID_PARAMETER},
-        {"no rich text", LoadRichTextFile, richEditClass, file, "kein RTF", sample, ERROR_INVALID_DATA},
-        {"empty file", LoadPlainTextFile, richEditClass, file, "", sample, ERROR_HANDLE_EOF},
-        {"empty control", SavePlainTextFile, richEditClass, file, "alt", "", ERROR_HANDLE_EOF},
-        {"full disk", SavePlainTextFile, richEditClass, std::string(fullDisk) + "\\datei.txt", "alt",
-         NumberedLines(), ERROR_DISK_FULL},   // more than the disk holds
+        {"no rich text", LoadRichTextFile, richEdit, file, "kein RTF", sample, ERROR_INVALID_DATA},
+        {"empty file", LoadPlainTextFile, richEdit, file, "", sample, ERROR_HANDLE_EOF},
+        {"empty control", SavePlainTextFile, richEdit, file, "alt", "", ERROR_HANDLE_EOF},
+        {"full disk", SavePlainTextFile, richEdit, fullDisk + std::string("\\datei.txt"), "alt", NumberedLines(), ERROR_DISK_FULL},
     };
     for (const auto& failure : failures) {
         DeleteFileA(failure.path.c_str());
         if (failure.fileBefore != nullptr)
-            WriteBytes(failure.path, failure.fileBefore);
+            std::ofstream(failure.path, std::ios::binary) << failure.fileBefore;
         int names = NamesBeside(failure.path);
-        HWND control = CreateEdit(failure.control != nullptr ? failure.control : richEditClass);
-        SetControlText(control, failure.text);
-        DestroyWindowRequest destroy{control, 0};
+        HWND control = Edit(failure.control != nullptr ? failure.control : richEdit, failure.text);
         if (failure.control == nullptr)
-            PostGuiRequest(DestroyWindowOpcode, &destroy);
+            DestroyByRequest(control);
         EXPECT_EQ(failure.operation(control, failure.path.c_str()), failure.code) << failure.name;
-        if (failure.control != nullptr) {
-            EXPECT_TRUE(ControlText(control) == failure.text) << failure.name << ": " << ControlText(control).size();
-            EXPECT_NE(SendMessageA(control, EM_GETMODIFY, 0, 0), 0) << failure.name;
-        }
-        EXPECT_TRUE(FileBytes(failure.path) == (failure.fileBefore ? failure.fileBefore : "<none>")) << failure.name;
-        EXPECT_EQ(NamesBeside(failure.path), names) << failure.name << ": a file left behind";
+        EXPECT_TRUE(failure.control == nullptr || (ControlText(control) == failure.text && SendMessageA(control, EM_GETMODIFY, 0, 0)))
+            << failure.name << ": the control changed";
+        EXPECT_TRUE(FileBytes(failure.path) == (failure.fileBefore ? failure.fileBefore : "<none>") &&
+                    NamesBeside(failure.path) == names) << failure.name << ": the file changed, or one was left behind";
         DeleteFileA(failure.path.c_str());
     }
-    RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace
-
