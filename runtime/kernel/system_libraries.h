@@ -1,6 +1,6 @@
-// The system libraries that only some programs need (COM, the common controls, the common dialogs,
-// the shell) are loaded when first needed rather than at start-up, so that a program that needs
-// none of them (the player) never pays for loading and initialising them.
+// The system libraries that only some programs need (MCI, COM, the common controls, the common
+// dialogs, the shell) are loaded when first needed rather than at start-up, so that a program that
+// needs none of them never pays for loading and initialising them (the player needs only MCI).
 #pragma once
 #include <windows.h>
 

@@ -4,26 +4,29 @@
 
 #include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
+#include "kernel/system_libraries.h"
 
 namespace {
 
 constexpr UINT replyCapacity = 128;      // offered to MCI: at most 127 characters come back
 constexpr size_t replyBlockSize = 132;   // with room to spare behind the capacity
 
-MciSender mciSender = mciSendStringA;
+MciSender mciSender;   // null: the system's, loaded with the first command
 
 }  // namespace
 
 void SetMciSender(MciSender sender)
 {
-    mciSender = sender != nullptr ? sender : mciSendStringA;
+    mciSender = sender;
 }
 
 RtString SendMciCommand(RtString command)
 {
     ProgramThreadSafePoint();
     char reply[replyBlockSize] = {};
-    MCIERROR result = mciSender(command.Text(), reply, replyCapacity, nullptr);
+    static const MciSender system = SystemFunction<MciSender>("winmm.dll", "mciSendStringA");
+    MciSender send = mciSender != nullptr ? mciSender : system;
+    MCIERROR result = send != nullptr ? send(command.Text(), reply, replyCapacity, nullptr) : MCIERR_CANNOT_LOAD_DRIVER;
     ProgramThreadSafePoint();   // not inside the device's locks when the program has to end
     StoreInterlocked(runtime.lastMciError, static_cast<LONG>(result & 0xFFFF));
     reply[replyCapacity - 1] = 0;   // a device that fills the whole capacity still ends here
