@@ -135,15 +135,16 @@ void OpenDialogWithProcHandler(OpenDialogWithProcRequest& block)
 void CreateUpDownHandler(const CreateUpDownRequest& block)
 {
     int id = AllocateControlId();
-    SystemFunction<decltype(&CreateUpDownControl)>("comctl32.dll", "CreateUpDownControl")(upDownStyle, block.x, block.y, block.width, block.height, block.parent, id,
-                        runtime.instanceHandle, block.buddy, block.upper, block.lower, block.position);
+    auto create = SystemFunction<decltype(&CreateUpDownControl)>("comctl32.dll", "CreateUpDownControl");
+    create(upDownStyle, block.x, block.y, block.width, block.height, block.parent, id, runtime.instanceHandle,
+           block.buddy, block.upper, block.lower, block.position);
 }
 
 void CreateStatusBarHandler(CreateStatusBarRequest& block)
 {
     int id = AllocateControlId();
-    block.window = SystemFunction<decltype(&CreateStatusWindowA)>("comctl32.dll", "CreateStatusWindowA")(
-        statusBarStyle, block.text, block.parent, static_cast<UINT>(id));
+    auto create = SystemFunction<decltype(&CreateStatusWindowA)>("comctl32.dll", "CreateStatusWindowA");
+    block.window = create(statusBarStyle, block.text, block.parent, static_cast<UINT>(id));
 }
 
 void CreateToolTipHandler(CreateToolTipRequest& block)
@@ -245,10 +246,10 @@ void ExecuteGuiRequest(const MSG& message)
     bool signals = OpcodeSignalsCompletion(static_cast<GuiOpcode>(opcode));
     if (signals)
         BeginRequestWork();
-    PrepareSystemLibrariesFor(static_cast<GuiOpcode>(opcode));
     if (ProgramEndRequested()) {
         DropRequest(opcode, message.lParam);
     } else {
+        PrepareSystemLibrariesFor(static_cast<GuiOpcode>(opcode));
         switch (opcode) {
         case CreateMainWindowOpcode: CreateMainWindowHandler(static_cast<CreateMainWindowRequest*>(block)); break;
         case CreateControlOpcode: CreateControlHandler(*static_cast<CreateControlRequest*>(block)); break;
