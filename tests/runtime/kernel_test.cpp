@@ -351,6 +351,7 @@ TEST(CallLibraryFunction, LooksUpLoadsCallsAndFreesEveryTime)
 
 TEST(HoldMessagesRequest, AKeyWaitsUntilTheHoldLetsItThrough)
 {
+    PrepareMainWindow();
     for (GuiOpcode release : {EndHoldOpcode, ResumeMessagesOpcode}) {
         Post(HoldMessagesOpcode);
         PostKey('H');
@@ -379,6 +380,8 @@ TEST(HoldMessagesRequest, AKeyWaitsUntilTheHoldLetsItThrough)
     PostMessageA(runtime.mainWindow, WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
     ASSERT_TRUE(WaitFor([] { return IsWindowVisible(FindWindowA("#32768", nullptr)); })) << "no system menu";
     Post(HoldMessagesOpcode);
+    PostThreadMessageA(runtime.guiThreadId, requestMessage, requestBase + SleepOpcode, 0);   // the hold's
+    EXPECT_EQ(WaitForSingleObject(runtime.requestDoneEvent, patience), WAIT_OBJECT_0) << "a request the menu took was lost";
     Post(EndHoldOpcode);
     CallOnGuiThread(reinterpret_cast<const void*>(&EndMenu));
     PostKey('M');
