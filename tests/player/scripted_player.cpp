@@ -1,15 +1,14 @@
-// The player on the real runtime with a scripted MCI device in place of the system's. The device
-// is the driver at the other end of the standard handles (player_scenarios.py). Lines out:
-//   mci <command>                 a command the player sent; the driver answers it
-//   box <owner: main|none|other> <caption> <text>   a message box, answered with OK
-//   background <BBGGRR>           the main window's back buffer, read as CLOSE VIDEO is sent
+// The player on the real runtime with a scripted MCI device: the driver at the other end of the
+// standard handles (player_scenarios.py). Lines out, tab-separated, end in CR LF (text mode):
+//   mci <command>, answered by the driver; box <owner: main|none|other> <caption> <text>, a message
+//   box, answered with OK; background <BBGGRR>, the back buffer's colour as CLOSE VIDEO is sent.
 // Lines in, per command: "do <action>" any number of times (space-down, space-up: injected key
 // events; key <code>: stored as the last key), then "ok <reply>" or "fail <MCI error>".
-// SCRIPTED_SCREEN="WIDTHxHEIGHT" replaces the screen size the player sees.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "kernel/gui_request.h"
@@ -17,26 +16,15 @@
 #include "kernel/runtime_state.h"
 #include "player/player.h"
 #include "services/mci.h"
-#include "support/gui_probe.h"
 
 namespace {
 
-void Report(const std::string& line)
-{
-    std::string text = line + "\n";
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
-
-// One line from the driver; the empty text once it has gone.
+// One line from the driver, without its end; the empty text once it has gone.
 std::string ReadLine()
 {
-    std::string line;
-    char character = 0;
-    DWORD read = 0;
-    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &character, 1, &read, nullptr) && read == 1 && character != '\n')
-        line += character;
-    return line;
+    char line[512] = {};
+    std::fgets(line, sizeof line, stdin);
+    return std::string(line, std::strcspn(line, "\n"));
 }
 
 void Act(const std::string& action)
@@ -48,27 +36,22 @@ void Act(const std::string& action)
     input.ki.wVk = VK_SPACE;
     input.ki.dwFlags = action == "space-up" ? KEYEVENTF_KEYUP : 0;
     SendInput(1, &input, sizeof input);
-    // The emulator keeps a thread's last answer for an idle key for up to 50 ms; a real press
-    // lasts longer than that, so the player's next look at the key must come after it.
+    // The emulator answers GetAsyncKeyState from a copy kept up to 50 ms; a real press lasts longer.
     Sleep(60);
-}
-
-int32_t __cdecl ReadBackground(void* colour)
-{
-    *static_cast<COLORREF*>(colour) = GetPixel(runtime.backBufferDc, 0, 0);
-    return 0;
 }
 
 MCIERROR WINAPI ScriptedDevice(LPCSTR command, LPSTR reply, UINT replyCapacity, HWND)
 {
     if (lstrcmpA(command, "CLOSE VIDEO") == 0) {
         COLORREF colour = CLR_INVALID;
-        RunOnGuiThread(ReadBackground, &colour);
-        char text[32];
-        std::snprintf(text, sizeof text, "background\t%06lX", static_cast<unsigned long>(colour));
-        Report(text);
+        RunOnGuiThread([](void* pixel) -> int32_t {   // the back buffer belongs to the GUI thread
+            *static_cast<COLORREF*>(pixel) = GetPixel(runtime.backBufferDc, 0, 0);
+            return 0;
+        }, &colour);
+        std::printf("background\t%06lX\n", static_cast<unsigned long>(colour));
     }
-    Report(std::string("mci\t") + command);
+    std::printf("mci\t%s\n", command);
+    std::fflush(stdout);
     std::string line = ReadLine();
     for (; line.compare(0, 3, "do ") == 0; line = ReadLine())
         Act(line.substr(3));
@@ -78,28 +61,22 @@ MCIERROR WINAPI ScriptedDevice(LPCSTR command, LPSTR reply, UINT replyCapacity, 
     return 0;
 }
 
-// Reports every message box of the process, then answers it with OK: the report comes first,
-// as the program may end as soon as the box has gone.
-DWORD WINAPI AnswerBoxes(void*)
+// Reports a message box as it is activated, then answers it with OK: the report comes first, as
+// the program may end as soon as the box has gone.
+LRESULT CALLBACK AnswerBox(int code, WPARAM wParam, LPARAM lParam)
 {
-    for (;; Sleep(20)) {
-        HWND box = FindProcessWindow(GetCurrentProcessId(), "#32770");
-        if (box == nullptr)
-            continue;
-        Sleep(50);   // let the box finish its initialisation before it is read
-        char caption[256] = {};
-        char text[1024] = {};
+    HWND box = reinterpret_cast<HWND>(wParam);
+    char name[8] = {}, caption[256] = {}, text[1024] = {};
+    if (code == HCBT_ACTIVATE && GetClassNameA(box, name, sizeof name) && lstrcmpA(name, "#32770") == 0) {
         GetWindowTextA(box, caption, sizeof caption);
-        for (HWND child = FindWindowExA(box, nullptr, "Static", nullptr); child != nullptr && text[0] == 0;
-             child = FindWindowExA(box, child, "Static", nullptr))
-            GetWindowTextA(child, text, sizeof text);
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);   // the text control of a message box
         HWND owner = GetWindow(box, GW_OWNER);
-        Report(std::string("box\t") + (owner == nullptr ? "none" : owner == runtime.mainWindow ? "main" : "other")
-               + "\t" + caption + "\t" + text);
+        std::printf("box\t%s\t%s\t%s\n", owner == nullptr ? "none" : owner == runtime.mainWindow ? "main" : "other",
+                    caption, text);
+        std::fflush(stdout);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-        while (IsWindow(box) && IsWindowVisible(box))
-            Sleep(10);
     }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 }  // namespace
@@ -107,9 +84,7 @@ DWORD WINAPI AnswerBoxes(void*)
 extern "C" DWORD WINAPI ProgramThreadMain(void*)
 {
     SynchronizeWithGuiThread();
-    if (const char* screen = std::getenv("SCRIPTED_SCREEN"))
-        std::sscanf(screen, "%ldx%ld", &runtime.screenWidth, &runtime.screenHeight);
     SetMciSender(ScriptedDevice);
-    CloseHandle(CreateThread(nullptr, 0, AnswerBoxes, nullptr, 0, nullptr));
+    SetWindowsHookExA(WH_CBT, AnswerBox, nullptr, runtime.guiThreadId);   // the boxes run there
     return RunPlayer();
 }
