@@ -34,8 +34,7 @@ bool MessageWaiting()   // looked at, not taken, by a request
     return block.found != 0;
 }
 
-// The main window's destruction outlasts its WM_DESTROY (a child slow to go), and each thread's
-// exit checks there that the program thread did not end while its request still ran.
+// The main window's destruction outlasts its WM_DESTROY (a child slow to go).
 LRESULT CALLBACK SlowToDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_DESTROY)
@@ -43,16 +42,22 @@ LRESULT CALLBACK SlowToDestroy(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+std::string SafePointEvent(DWORD processId) { return "kalmus_safe_point_" + std::to_string(processId); }
+
+// Runs on a thread that ends itself, not on one that is terminated: the program thread tells
+// the parent that it ended at a safe point, and that no request it waits for still ran.
 DestroyWindowRequest* volatile requestAwaited;
 
-void NTAPI CheckTheRequestAtThreadExit(PVOID, DWORD reason, PVOID)
+void NTAPI AtThreadExit(PVOID, DWORD reason, PVOID)
 {
-    if (reason == DLL_THREAD_DETACH && requestAwaited != nullptr && requestAwaited->result == -1 &&
-        GetCurrentThreadId() == GetThreadId(runtime.programThreadHandle))
+    if (reason != DLL_THREAD_DETACH || GetCurrentThreadId() != GetThreadId(runtime.programThreadHandle))
+        return;
+    if (requestAwaited != nullptr && requestAwaited->result == -1)
         Quit(104);
+    SetEvent(OpenEventA(EVENT_MODIFY_STATE, FALSE, SafePointEvent(GetCurrentProcessId()).c_str()));
 }
 
-extern "C" __attribute__((section(".CRT$XLB"), used)) const PIMAGE_TLS_CALLBACK checkAtThreadExit = CheckTheRequestAtThreadExit;
+extern "C" __attribute__((section(".CRT$XLB"), used)) const PIMAGE_TLS_CALLBACK atThreadExit = AtThreadExit;
 
 DWORD WINAPI PressEnterInTheMoveLoop(void*)   // the user ends the loop once it has begun
 {
@@ -169,7 +174,8 @@ struct Box {
 const std::string negativeSize = "Negative Fenstergr\xF6\xDF" "e!";
 
 // Exit codes: 90 a check failed; 101 a report returned; 102 the program outlived its window; 103
-// blanks counted -1 words; 104 the program ended while its request ran; 105, 106 it went on.
+// blanks counted -1 words; 104 the program ended while its request ran; 105, 106 it went on. Each
+// program thread ends at a safe point, but for one busy in its own code.
 const struct {
     const char* arguments;        // null: a command line of blanks
     DWORD exitCode;
@@ -201,6 +207,7 @@ TEST(EndPaths, EveryWayOfEndingEndsTheProcessWithItsCode)
         std::string name = ending.arguments != nullptr ? ending.arguments : "(blanks)";
         ChildProcess child(ending.arguments != nullptr ? "\"" + ThisProgram() + "\" " + name : "   ",
                            ending.arguments != nullptr ? nullptr : ThisProgram().c_str());
+        HANDLE safePoint = CreateEventA(nullptr, TRUE, FALSE, SafePointEvent(child.Id()).c_str());
         HWND window = ending.drive != nullptr || !ending.boxes.empty() ? child.WaitForWindow("FENSTER", 3000) : nullptr;
         if (ending.drive != nullptr)
             ending.drive(window);
@@ -211,6 +218,8 @@ TEST(EndPaths, EveryWayOfEndingEndsTheProcessWithItsCode)
                         box.owner == (expected.ownedByMainWindow ? window : nullptr)) << name << ": " << box.text;
         }
         EXPECT_EQ(child.ExitCode(), ending.exitCode) << name;
+        EXPECT_EQ(WaitForSingleObject(safePoint, 0) == WAIT_OBJECT_0, name != "close-busy") << name << ": a safe point";
+        CloseHandle(safePoint);
     }
 }
 
