@@ -10,7 +10,7 @@
 #include <malloc.h>
 #define BLOCK_SIZE(block) _msize(block)
 #else
-#include <sanitizer/allocator_interface.h>
+extern "C" size_t __sanitizer_get_allocated_size(const volatile void* block);   // either sanitizer runtime
 #define BLOCK_SIZE(block) __sanitizer_get_allocated_size(block)
 #endif
 
