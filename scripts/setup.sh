@@ -6,11 +6,13 @@ set -euo pipefail
 
 project_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir="${BUILD_DIR:-$project_root/build}"   # a developer may keep several
+host_build_dir="${HOST_BUILD_DIR:-$project_root/build-host}"
 
 packages=(g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xauth x11-utils x11-apps imagemagick
           googletest cmake make python3 ffmpeg xdotool openbox
           gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
-          gstreamer1.0-plugins-bad:i386 gstreamer1.0-libav:i386)
+          gstreamer1.0-plugins-bad:i386 gstreamer1.0-libav:i386
+          clang libclang-rt-14-dev llvm)   # the host build: sanitizer and fuzzer runtimes, symbols
 
 install_packages() {
     local missing=()
@@ -33,6 +35,12 @@ build_project() {
     cmake -S "$project_root" -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$project_root/cmake/mingw-i686.cmake" \
           -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build "$build_dir" -j "$(nproc)" "$@"
+}
+
+# The platform-free code built natively under the sanitizers, with its fuzz targets.
+build_host() {
+    cmake -S "$project_root/host" -B "$host_build_dir" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+    cmake --build "$host_build_dir" -j "$(nproc)" "$@"
 }
 
 # One virtual X screen (1024x768x24) for the run, on the first display number that is free. Our

@@ -6,10 +6,11 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
-#include <cstring>
+#include <string>
 
 #include "kernel/runtime_state.h"
 #include "kernel/system_libraries.h"
+#include "values/file_dialog_filter.h"
 #include "windows/modal_dialogs.h"
 
 namespace {
@@ -18,23 +19,6 @@ constexpr DWORD openFileNameRecordSize = 76;   // the record without the later e
 static_assert(sizeof(OPENFILENAMEA) >= openFileNameRecordSize, "the record holds its first version");
 constexpr int defaultListBoxKind = 7;
 
-// The part of a path after its last folder separator.
-const char* NameInPath(const char* path)
-{
-    const char* name = path;
-    for (const char* at = path; *at != 0; ++at) {
-        if (*at == '\\' || *at == '/' || *at == ':')
-            name = at + 1;
-    }
-    return name;
-}
-
-void AddFilterString(std::string& list, const char* text)
-{
-    list.append(text);
-    list.push_back('\0');
-}
-
 std::string ListBoxTemplateName(int32_t kind)
 {
     int32_t digit = kind >= 1 && kind <= 8 ? kind : defaultListBoxKind;
@@ -42,32 +26,6 @@ std::string ListBoxTemplateName(int32_t kind)
 }
 
 }  // namespace
-
-// Only the file's own name counts: a dot in a folder name would otherwise make the folder
-// part of the pattern and the default extension.
-FileDialogFilter SaveDialogFilter(const char* fileName)
-{
-    const char* dot = fileName != nullptr ? std::strchr(NameInPath(fileName), '.') : nullptr;
-    FileDialogFilter filter{"", true, dot != nullptr ? dot + 1 : ""};
-    AddFilterString(filter.list, ("*." + (dot != nullptr ? filter.defaultExtension : std::string("*"))).c_str());
-    filter.list.push_back('\0');
-    return filter;
-}
-
-FileDialogFilter OpenDialogFilter(char* filter)
-{
-    FileDialogFilter result{"", false, ""};
-    int count = 0;
-    char* piece = filter != nullptr ? std::strtok(filter, "|") : nullptr;
-    for (; piece != nullptr; piece = std::strtok(nullptr, "|")) {
-        ++count;
-        AddFilterString(result.list, piece);
-        if (count % 2 == 1 && piece[0] == '*')
-            AddFilterString(result.list, piece);
-    }
-    result.list.push_back('\0');
-    return result;
-}
 
 void PopupMenuHandler(PopupMenuRequest& block)
 {

@@ -11,6 +11,7 @@
 
 #include "values/program_objects.h"
 #include "values/rt_string.h"
+#include "values/value_settings.h"
 
 // The last message the GUI thread handled (GUI thread, interlocked; a reader may see a mix of two).
 struct LastEventRecord {
@@ -30,8 +31,8 @@ struct RuntimeState {
     LONG screenWidth;
     LONG screenHeight;
     volatile LONG trueColorMode;   // program thread: 0 = 15-bit colour values, else 24-bit
-    volatile LONG decimals;        // program thread: fraction digits of numbers made text
-    LONG minFieldWidth;            // minimum width of numbers made text (unsigned compare)
+    volatile int32_t& decimals = valueSettings.decimals;       // the values layer's settings
+    int32_t& minFieldWidth = valueSettings.minFieldWidth;
     LONG printFieldWidth;          // width of right-aligned text output
     HANDLE requestDoneEvent;       // auto-reset: set by the executor when a posted request is done
     HANDLE messageEvent;           // auto-reset: pulsed after each ordinary message
@@ -39,7 +40,7 @@ struct RuntimeState {
     std::vector<RtString>& parameters = commandLineWords;   // a program object
     LONG parameterCount;           // words after the program's own word
     HWND requestWindow;            // hidden "CW" window of the synchronous requests
-    char* decimalSeparator;        // owned 8-byte block: the locale's decimal point
+    char*& decimalSeparator = valueSettings.decimalSeparator;
     HANDLE programThreadHandle;    // set by RunGuiThread before the loop
 
     // --- Threads and loop ---

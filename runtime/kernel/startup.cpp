@@ -7,11 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "kernel/command_line.h"
+#include "values/command_line.h"
 #include "kernel/request_window.h"
 #include "kernel/system_libraries.h"
 #include "kernel/runtime_state.h"
 #include "kernel/windowing.h"
+#include "services/runtime_errors.h"
 #include "values/program_objects.h"
 
 int InitRuntime()
@@ -27,6 +28,7 @@ int InitRuntime()
     runtime.requestDoneEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     runtime.messageEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     runtime.errorMode = 1;
+    valueSettings.reportError = RuntimeError;
 
     startText = emptyText;
     runtime.parameters.clear();

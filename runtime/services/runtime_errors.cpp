@@ -28,6 +28,7 @@ const ErrorMessage errorMessages[] = {
     {208, "Kommandozeilenparameter fehlt!"},
     {209, "Datei nicht gefunden: "},
     {210, "Dateinummer nicht im erlaubten Bereich!"},
+    {211, "Nicht genug Speicher für den String!"},
     {222, "Box nicht innerhalb des Fensters!"},
     {223, "Negative Fenstergröße!"},
     {224, "ICON nicht vorhanden: "},

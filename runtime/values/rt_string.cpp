@@ -4,18 +4,27 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
-#include "kernel/runtime_state.h"
-#include "values/string_functions.h"
+#include "values/value_settings.h"
 
 const char emptyText[1] = {0};
 
 namespace {
 
-char* AllocateBlock(uint32_t textLength)
+// The largest text whose block (length + 2 bytes) a 32-bit length and the address space can
+// describe.
+constexpr uint64_t largestText = (SIZE_MAX < UINT32_MAX ? SIZE_MAX : UINT32_MAX) - 2;
+
+// A block for a text of textLength bytes. Null when the heap cannot give it, after the
+// text-too-long error was reported: the operation then leaves its string as it was, and a new
+// string is the empty one.
+char* AllocateBlock(uint64_t textLength)
 {
-    return static_cast<char*>(std::malloc(static_cast<size_t>(textLength) + 2));
+    bool possible = textLength <= largestText && textLength <= valueSettings.longestText;
+    void* block = possible ? std::malloc(static_cast<size_t>(textLength) + 2) : nullptr;
+    if (block == nullptr)
+        ReportValueError(textTooLongError);
+    return static_cast<char*>(block);
 }
 
 }  // namespace
@@ -33,6 +42,8 @@ RtString::RtString(const char* source) : length(0), text(nullptr)
 RtString::RtString(const RtString& other) : length(0), text(nullptr)
 {
     AssignString(other);
+    if (text == nullptr)   // a copy the heap cannot hold: the empty string
+        AssignText(nullptr);
 }
 
 RtString::RtString(RtString&& other) noexcept : length(other.length), text(other.text)
@@ -68,10 +79,22 @@ void RtString::TakeBlock(char* block, uint32_t newLength)
 RtString RtString::ConstructFromRange(const char* source, int32_t offset, uint32_t count)
 {
     RtString result;
-    char* block = AllocateBlock(count);
-    std::memcpy(block, source + offset, count);
-    block[count] = 0;
-    result.TakeBlock(block, count);
+    if (char* block = AllocateBlock(count)) {
+        std::memcpy(block, source + offset, count);
+        block[count] = 0;
+        result.TakeBlock(block, count);
+    }
+    return result;
+}
+
+RtString RtString::Repeat(char byte, uint64_t count)
+{
+    RtString result;
+    if (char* block = AllocateBlock(count)) {
+        std::memset(block, byte, static_cast<size_t>(count));
+        block[count] = 0;
+        result.TakeBlock(block, static_cast<uint32_t>(count));
+    }
     return result;
 }
 
@@ -82,9 +105,10 @@ RtString& RtString::AssignText(const char* source)
     if (source == nullptr)
         source = emptyText;
     uint32_t newLength = static_cast<uint32_t>(std::strlen(source));
-    char* block = AllocateBlock(newLength);
-    std::memcpy(block, source, newLength + 1);
-    TakeBlock(block, newLength);
+    if (char* block = AllocateBlock(newLength)) {
+        std::memcpy(block, source, newLength + 1);
+        TakeBlock(block, newLength);
+    }
     return *this;
 }
 
@@ -99,11 +123,12 @@ RtString& RtString::AssignString(const RtString& other)
         if (other.length > newLength)
             newLength = other.length;
     }
-    char* block = AllocateBlock(newLength);
-    if (newLength > 0)
-        std::memcpy(block, other.text, newLength);
-    block[newLength] = 0;
-    TakeBlock(block, newLength);
+    if (char* block = AllocateBlock(newLength)) {
+        if (newLength > 0)
+            std::memcpy(block, other.text, newLength);
+        block[newLength] = 0;
+        TakeBlock(block, newLength);
+    }
     return *this;
 }
 
@@ -111,7 +136,9 @@ RtString& RtString::AppendString(const RtString& other)
 {
     uint32_t own = text != nullptr ? length : 0;
     uint32_t added = other.text != nullptr ? other.length : 0;
-    char* block = AllocateBlock(own + added);
+    char* block = AllocateBlock(uint64_t{own} + added);
+    if (block == nullptr)
+        return *this;
     if (own > 0)
         std::memcpy(block, text, own);
     if (added > 0)
@@ -127,7 +154,9 @@ RtString& RtString::AppendText(const char* source)
         return *this;
     uint32_t own = text != nullptr ? length : 0;
     uint32_t added = static_cast<uint32_t>(std::strlen(source));
-    char* block = AllocateBlock(own + added);
+    char* block = AllocateBlock(uint64_t{own} + added);
+    if (block == nullptr)
+        return *this;
     if (own > 0)
         std::memcpy(block, text, own);
     std::memcpy(block + own, source, added + 1);
@@ -143,7 +172,9 @@ RtString& RtString::AppendChar(char ch)
     }
     // The old terminator becomes part of the text; a fresh block gets a new terminator.
     uint32_t own = text != nullptr ? length : 0;
-    char* block = AllocateBlock(own + 1);
+    char* block = AllocateBlock(uint64_t{own} + 1);
+    if (block == nullptr)
+        return *this;
     if (own > 0)
         std::memcpy(block, text, own);
     block[own] = 0;
@@ -154,8 +185,17 @@ RtString& RtString::AppendChar(char ch)
 
 RtString RtString::Concat(const RtString& right) const
 {
-    RtString result(*this);
-    result.AppendString(right);
+    uint32_t own = text != nullptr ? length : 0;
+    uint32_t added = right.text != nullptr ? right.length : 0;
+    RtString result;
+    if (char* block = AllocateBlock(uint64_t{own} + added)) {
+        if (own > 0)
+            std::memcpy(block, text, own);
+        if (added > 0)
+            std::memcpy(block + own, right.text, added);
+        block[own + added] = 0;
+        result.TakeBlock(block, own + added);
+    }
     return result;
 }
 
@@ -189,23 +229,32 @@ RtString& RtString::ReplaceRange(uint32_t position, uint32_t count, const RtStri
     uint32_t insertLength = static_cast<uint32_t>(std::strlen(insertText));
     uint32_t tailLength = own - tailStart;
 
-    uint32_t newLength = position + insertLength + tailLength;
+    uint64_t newLength = uint64_t{position} + insertLength + tailLength;
     char* block = AllocateBlock(newLength);
+    if (block == nullptr)
+        return *this;
     if (position > 0)
         std::memcpy(block, text, position);
     std::memcpy(block + position, insertText, insertLength);
     if (tailLength > 0)
         std::memcpy(block + position + insertLength, text + tailStart, tailLength);
     block[newLength] = 0;
-    TakeBlock(block, newLength);
+    TakeBlock(block, static_cast<uint32_t>(newLength));
     return *this;
 }
 
+// A width the heap cannot hold leaves the number unpadded (after the error report).
 void RtString::PadToFieldWidth()
 {
-    uint32_t width = static_cast<uint32_t>(runtime.minFieldWidth);
-    if (length < width)
-        ReplaceRange(0, 0, MakeBlanks(static_cast<int32_t>(width - length)));
+    int32_t width = valueSettings.minFieldWidth;
+    if (width <= 0 || length >= static_cast<uint32_t>(width) || text == nullptr)
+        return;
+    uint32_t blanks = static_cast<uint32_t>(width) - length;
+    if (char* block = AllocateBlock(static_cast<uint32_t>(width))) {
+        std::memset(block, ' ', blanks);
+        std::memcpy(block + blanks, text, length + 1);
+        TakeBlock(block, static_cast<uint32_t>(width));
+    }
 }
 
 RtString RtString::FromInt(int32_t value)
@@ -224,8 +273,8 @@ RtString RtString::FromLong(int32_t value)
 
 RtString RtString::FromReal(double value)
 {
-    RtString result = FormatFixed(value, runtime.decimals,
-                                  runtime.decimalSeparator ? runtime.decimalSeparator : ".");
+    const char* separator = valueSettings.decimalSeparator;
+    RtString result = FormatFixed(value, valueSettings.decimals, separator != nullptr ? separator : ".");
     result.PadToFieldWidth();
     return result;
 }

@@ -1,6 +1,10 @@
 // RtString: the runtime's one string type. A byte count and an owned, zero-terminated heap
 // block of length + 2 bytes. Every change allocates a fresh exact-size block and frees the old
 // one; blocks are never shared. The count may include embedded zero bytes (AppendChar of 0).
+//
+// A block the heap cannot give is reported as error 211 through the values layer's error entry;
+// when that returns (a silenced error), an operation on this string leaves it unchanged and a
+// new string is the empty string.
 #pragma once
 #include <cstdint>
 
@@ -17,6 +21,7 @@ public:
     static RtString ConstructFromText(const char* text) { return RtString(text); }
     static RtString CopyConstruct(const RtString& other) { return RtString(other); }
     static RtString ConstructFromRange(const char* source, int32_t offset, uint32_t count);
+    static RtString Repeat(char byte, uint64_t count);   // count copies of byte
 
     RtString& operator=(const RtString& other) { return AssignString(other); }
     RtString& operator=(RtString&& other) noexcept;
@@ -32,7 +37,7 @@ public:
     int32_t Equals(RtString other) const;
     RtString& ReplaceRange(uint32_t position, uint32_t count, const RtString& insert);
 
-    // Number to text, padded on the left with blanks to minFieldWidth.
+    // Number to text, padded on the left with blanks to the settings' minFieldWidth.
     static RtString FromInt(int32_t value);
     static RtString FromLong(int32_t value);
     static RtString FromReal(double value);       // decimals fraction digits, see FormatFixed

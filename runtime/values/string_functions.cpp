@@ -5,9 +5,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
-#include "services/runtime_errors.h"
+#include "values/value_settings.h"
 
 namespace {
 
@@ -48,10 +47,28 @@ uint32_t OffsetOf(const RtString& s, const char* position)
     return static_cast<uint32_t>(position - s.Text());
 }
 
-// A prefixed integer: strtol of the text behind the prefix byte, clamped by strtol.
+// Occurrences without overlap, left to right.
+uint32_t Occurrences(const RtString& searched, const RtString& needle)
+{
+    uint32_t count = 0;
+    uint32_t from = 0;
+    while (const char* found = FindIn(searched, from, needle)) {
+        ++count;
+        from = OffsetOf(searched, found) + needle.Length();
+    }
+    return count;
+}
+
+// A prefixed integer: the text behind the prefix byte read as strtol reads it, clamped to the
+// 32-bit range as a 32-bit strtol clamps (a host's long may be wider).
 Value PrefixedInteger(const char* digits, int base)
 {
-    return ValueFromInteger(static_cast<int32_t>(std::strtol(digits, nullptr, base)));
+    long long number = std::strtoll(digits, nullptr, base);
+    if (number > INT32_MAX)
+        number = INT32_MAX;
+    if (number < INT32_MIN)
+        number = INT32_MIN;
+    return ValueFromInteger(static_cast<int32_t>(number));
 }
 
 }  // namespace
@@ -88,10 +105,7 @@ RtString TakeRight(RtString s, int32_t count)
 
 RtString MakeBlanks(int32_t count)
 {
-    if (count <= 0)
-        return RtString(emptyText);
-    std::string blanks(static_cast<size_t>(count), ' ');
-    return Range(blanks.data(), static_cast<uint32_t>(count));
+    return RtString::Repeat(' ', count > 0 ? static_cast<uint64_t>(count) : 0);
 }
 
 RtString TrimBlanks(RtString s)
@@ -110,10 +124,9 @@ RtString TrimBlanks(RtString s)
 // including those behind an embedded zero byte.
 RtString ToLowerCase(RtString s)
 {
-    std::string bytes(s.Text(), s.Length());
-    for (char& byte : bytes)
-        byte = static_cast<char>(std::tolower(static_cast<unsigned char>(byte)));
-    return Range(bytes.data(), s.Length());
+    for (uint32_t i = 0; i < s.Length(); ++i)
+        s.text[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(s.text[i])));
+    return s;
 }
 
 int32_t FindSubstring(RtString needle, RtString searched)
@@ -124,41 +137,44 @@ int32_t FindSubstring(RtString needle, RtString searched)
 
 int32_t CountOccurrences(RtString searched, RtString needle)
 {
-    int32_t count = 0;
-    uint32_t from = 0;
-    while (const char* found = FindIn(searched, from, needle)) {
-        ++count;
-        from = OffsetOf(searched, found) + needle.Length();
-    }
-    return count;
+    return static_cast<int32_t>(Occurrences(searched, needle));
 }
 
+// The result's size is known before it is built, so a result the heap cannot hold is reported
+// before any work (and gives the empty string).
 RtString ReplaceAll(RtString s, RtString search, RtString replacement)
 {
     if (search.Length() == 0)
         return s;
-    std::string result;
+    uint64_t count = Occurrences(s, search);
+    uint64_t total = s.Length() + count * replacement.Length() - count * search.Length();
+    RtString result = RtString::Repeat(0, total);
+    if (result.text == nullptr || result.Length() != total)
+        return result;
+    char* out = result.text;
     uint32_t from = 0;
     while (const char* found = FindIn(s, from, search)) {
         uint32_t at = OffsetOf(s, found);
-        result.append(s.Text() + from, at - from);
-        result.append(replacement.Text(), replacement.Length());
+        std::memcpy(out, s.Text() + from, at - from);
+        out += at - from;
+        std::memcpy(out, replacement.Text(), replacement.Length());
+        out += replacement.Length();
         from = at + search.Length();
     }
-    result.append(s.Text() + from, s.Length() - from);
-    return Range(result.data(), static_cast<uint32_t>(result.size()));
+    std::memcpy(out, s.Text() + from, s.Length() - from);
+    return result;
 }
 
 RtString ExtractField(RtString s, int32_t fieldNumber, RtString delimiter)
 {
     if (fieldNumber < 1) {
-        RuntimeError(205, nullptr);
+        ReportValueError(fieldNumberError);
         return RtString();
     }
-    int32_t delimiters = delimiter.Length() == 0 ? 0 : CountOccurrences(s, delimiter);
+    uint32_t delimiters = Occurrences(s, delimiter);
     if (delimiters == 0)
         return fieldNumber == 1 ? s : RtString();
-    if (fieldNumber > delimiters + 1)
+    if (static_cast<uint32_t>(fieldNumber) - 1 > delimiters)
         return RtString();
     uint32_t from = 0;
     for (int32_t skipped = 1; skipped < fieldNumber; ++skipped)

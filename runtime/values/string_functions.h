@@ -1,5 +1,6 @@
 // The language's string and conversion functions. Every function builds a new string and leaves
 // its arguments alone; searching is byte-exact and counts embedded zero bytes as ordinary bytes.
+// A result the heap cannot hold is reported (error 211) and is the empty string.
 #pragma once
 #include <cstdint>
 

@@ -1,6 +1,5 @@
-#include "kernel/command_line.h"
-
-#include <cstring>
+// Splitting the command line into words: plain text work on the line the system gives.
+#include "values/command_line.h"
 
 void SplitCommandLine(const char* text, std::vector<RtString>& words)
 {

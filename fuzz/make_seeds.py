@@ -1,0 +1,36 @@
+#!/usr/bin/env python3
+"""Writes the fuzz targets' seed inputs to fuzz/corpus/<target>/ (the files are kept in the repo)."""
+import math
+import pathlib
+import struct
+
+INT32_MAX, INT32_MIN = 2**31 - 1, -2**31
+
+
+def texts(*parts):   # the string-search layout: two-byte length, then the bytes
+    return b"".join(struct.pack("<H", len(p)) + p for p in parts[:-1]) + parts[-1]
+
+
+SEEDS = {
+    "command_line_fuzz": [b"", b"prog   ", b'prog "C:\\My Clips\\a b.avi" 1 0', b'prog """"', b'prog "quoted"letters',
+                          b'prog "open to the end  ', b'prog a"b c\td'],
+    "parse_value_fuzz": [b"$ff", b"&17", b"%101", b"  $10zz ", b"$FFFFFFFF", b" 15", b"-2.7", b"1,5", b"3000000000",
+                         b" 1.5", b"12abc", b"", b"1.5\0", b"\xA0\t42\r\n"],
+    "from_real_fuzz": [struct.pack("<dii i", x, decimals, width, integer) for x, decimals, width, integer in [
+        (12.5, 6, 0, 0), (0.125, 2, 0, -42), (2.675, 2, 12, 7), (1e308, 1100, 0, 0), (5e-324, INT32_MAX, 0, 0),
+        (12345.6, -2, 0, 0), (math.nan, 6, 0, 0), (-math.inf, 6, 9, 0), (0.5, 0, INT32_MAX, 0),
+        (-0.0000001, 6, -1, INT32_MIN), (9.9999996, 6, 1 << 20, 1)]],
+    "string_search_fuzz": [struct.pack("<ii", field, blanks) + texts(s, needle, replacement)
+                           for field, blanks, s, needle, replacement in [
+        (2, 3, b"10 20 30 40", b" ", b"x"), (3, 0, b"a\0b\0c", b"\0", b"\0\0"), (1, INT32_MAX, b"aaaa", b"aa", b"b"),
+        (0, -1, b".mpg|.mpe|.dat|mpeg", b".mpg", b""), (INT32_MAX, 1 << 20, b"abab", b"ab", b"abab")]],
+    "file_dialog_filter_fuzz": [b"\x01archive.tar.gz", b"\x01C:\\Filme.alt\\clip.avi", b"\x01D:/ohne_punkt",
+                                b"\x00Videos|*.avi", b"\x00*.avi|*.mpg|*.wav", b"\x00Videos||*.avi", b"\x00"],
+}
+
+root = pathlib.Path(__file__).resolve().parent / "corpus"
+for target, seeds in SEEDS.items():
+    folder = root / target
+    folder.mkdir(parents=True, exist_ok=True)
+    for number, seed in enumerate(seeds, 1):
+        (folder / f"seed{number:02}").write_bytes(seed)
