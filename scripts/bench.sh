@@ -46,7 +46,7 @@ bench_player_size() {
 }
 
 # Launch to visible: a program on the runtime that creates its main window at once, against a
-# minimal hand-written Win32 program (the floor); the ratio of the medians (goal <= 1.3).
+# minimal hand-written Win32 program (the floor); the ratio of the medians (goal <= 1.10).
 bench_launch_to_visible() {
     echo "== Launch to visible =="
     wine "$build_dir/bin/launch_bench.exe"
