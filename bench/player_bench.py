@@ -16,7 +16,6 @@ Needs what the end-to-end tests need (DISPLAY, WINEPREFIX, ffmpeg, xdotool).
 """
 import ctypes
 import os
-import shutil
 import statistics
 import subprocess
 import sys
@@ -55,7 +54,7 @@ def shows_picture():
 
 def start(program, *words, overrides=""):
     environment = dict(os.environ, WINEDLLOVERRIDES=os.environ.get("WINEDLLOVERRIDES", "") + overrides)
-    process = subprocess.Popen(["wine", program, *words], cwd=e2e.WORK, env=environment,
+    process = subprocess.Popen(["wine", program, *words], cwd=e2e.FOLDER.name, env=environment,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     e2e.STARTED.append(process)
     return process
@@ -64,7 +63,7 @@ def start(program, *words, overrides=""):
 def end(process):
     process.kill()
     process.wait()
-    e2e.wait_for(lambda: not shows_picture(), 20, "the picture to go")
+    e2e.wait_for(lambda: not shows_picture(), "the picture to go", timeout=20)
 
 
 def print_figures(what, player, floor):
@@ -74,8 +73,8 @@ def print_figures(what, player, floor):
 def escape(bin_folder):
     times = []
     for _ in range(7):
-        process = start(e2e.PLAYER, e2e.wine_path("clip.avi"), "0", "1")
-        e2e.wait_for(lambda: e2e.shows(e2e.CENTRED, e2e.BLACK), 30, "the picture")
+        process = start(e2e.PLAYER, e2e.WORK + "clip.avi", "1", "1")
+        e2e.wait_for(shows_picture, "the picture")
         subprocess.run(["xdotool", "key", "Escape"], check=True)
         pressed = time.monotonic()
         process.wait(timeout=30)
@@ -84,8 +83,8 @@ def escape(bin_folder):
 
 
 def first_frame(bin_folder):
-    programs = {"player": [e2e.PLAYER, e2e.wine_path("clip.avi"), "1", "0"],
-                "floor": [os.path.join(bin_folder, "mci_floor.exe"), "AVIVIDEO", e2e.wine_path("clip.avi"),
+    programs = {"player": [e2e.PLAYER, e2e.WORK + "clip.avi", "1", "0"],
+                "floor": [os.path.join(bin_folder, "mci_floor.exe"), "AVIVIDEO", e2e.WORK + "clip.avi",
                           *SCALED_DESTINATION]}
     times = {name: [] for name in programs}
     for _ in range(8):   # the first round warms the emulator's caches for both and is not counted
@@ -111,9 +110,9 @@ def cpu_while_paused(program, *words, pause=lambda: None):
     """Percent of one core over 10 s once the program's picture, moving at first, stands still.
     Both programs draw with GDI (no d3d9), so that a still picture shows the pause."""
     process = start(program, *words, overrides=";d3d9=")
-    e2e.wait_for(lambda: not screen_still(), 30, "the moving picture")
+    e2e.wait_for(lambda: not screen_still(), "the moving picture")
     pause()
-    e2e.wait_for(screen_still, 30, "the pause")
+    e2e.wait_for(screen_still, "the pause")
     ticks = lambda: sum(map(int, open(f"/proc/{process.pid}/stat").read().rsplit(")", 1)[1].split()[11:13]))
     before, started = ticks(), time.monotonic()
     time.sleep(10)
@@ -129,17 +128,17 @@ def press_space_until_still():
     subprocess.run(["xdotool", "windowfocus", found[0]], capture_output=True)
     subprocess.run(["xdotool", "keydown", "space"], check=True)
     try:
-        e2e.wait_for(screen_still, 20, "the pause")
+        e2e.wait_for(screen_still, "the pause", timeout=20)
     finally:
         subprocess.run(["xdotool", "keyup", "space"], check=True)
 
 
 def paused_cpu(bin_folder):
-    clip = os.path.join(e2e.WORK, "long.mpg")
+    clip = os.path.join(e2e.FOLDER.name, "long.mpg")
     subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=352x288:rate=25",
                     "-t", "60", "-c:v", "mpeg1video", "-f", "mpeg", clip], check=True)
-    player = cpu_while_paused(e2e.PLAYER, e2e.wine_path("long.mpg"), "1", "0", pause=press_space_until_still)
-    floor = cpu_while_paused(os.path.join(bin_folder, "mci_floor.exe"), "MPEGVIDEO", e2e.wine_path("long.mpg"),
+    player = cpu_while_paused(e2e.PLAYER, e2e.WORK + "long.mpg", "1", "0", pause=press_space_until_still)
+    floor = cpu_while_paused(os.path.join(bin_folder, "mci_floor.exe"), "MPEGVIDEO", e2e.WORK + "long.mpg",
                              "0", "-35", "1024", "838", "paused")
     print_figures("CPU while paused, % of one core over 10 s", player, floor)
 
@@ -157,7 +156,6 @@ def main():
         size(bin_folder)
         return 0
     e2e.PLAYER = os.path.join(bin_folder, "Kinoblick.exe")
-    os.makedirs(e2e.WORK)
     try:
         e2e.make_clips()
         {"escape": escape, "first-frame": first_frame, "paused-cpu": paused_cpu}[which](bin_folder)
@@ -166,7 +164,7 @@ def main():
             if process.poll() is None:
                 process.kill()
                 process.wait()
-        shutil.rmtree(e2e.WORK)
+        e2e.FOLDER.cleanup()
     return 0
 
 

@@ -18,7 +18,7 @@ CODECS = {"clip.mpg": "mpeg1video -c:a mp2 -f mpeg", "clip.mp4": "libx264 -pix_f
           "mjpeg.avi": "mjpeg -c:a pcm_s16le", "clip.avi": "msvideo1 -c:a pcm_s16le"}
 # Scaled, the picture is 1024 x 559 at 0, 105: blue, yellow, and the background (None) around it.
 SCALED = [(100, 384, BLUE), (924, 384, YELLOW), (512, 40, None), (10, 760, None)]
-PLAYER, PROBE = map(os.path.abspath, sys.argv[1:3])
+PLAYER = PROBE = None   # set by main(), or by the benchmarks that share this module
 FOLDER = tempfile.TemporaryDirectory()   # the clips, until the end
 WORK, STARTED = "Z:" + FOLDER.name.replace("/", "\\") + "\\", []
 
@@ -100,12 +100,18 @@ CASES = [("clip.mpg", mpeg_paused_and_resumed), ("clip.mp4", scaled_once, MPEG_B
          ("mjpeg.avi", scaled_once, MPEG_BACKGROUND), ("clip.avi", scaled_once, BLACK)]
 
 
-def main():
+def make_clips():
     for name, codec in CODECS.items():
         subprocess.run(["ffmpeg", "-loglevel", "error", "-filter_complex",
                         "color=0x2040E0:s=176x192:r=25[a];color=0xE0C020:s=176x192:r=25[b];[a][b]hstack",
                         "-f", "lavfi", "-i", "sine=f=440", "-t", str(SECONDS), "-c:v", *codec.split(),
                         os.path.join(FOLDER.name, name)], check=True)
+
+
+def main():
+    global PLAYER, PROBE
+    PLAYER, PROBE = map(os.path.abspath, sys.argv[1:3])
+    make_clips()
     # Where GStreamer never ran, its first opens fail while it builds its plug-in registry.
     wait_for(lambda: subprocess.run(["wine", PROBE, "open", WORK + "clip.mpg"], capture_output=True).returncode == 0,
              "GStreamer", timeout=120)
