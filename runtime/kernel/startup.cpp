@@ -43,7 +43,10 @@ int InitRuntime()
 
 int InitLocale()
 {
-    std::setlocale(LC_ALL, "English");
+    // "English" is this locale; its full name spares the library a search through every
+    // locale the system knows (a few milliseconds of the start-up under Wine).
+    if (std::setlocale(LC_ALL, "English_United States.1252") == nullptr)
+        std::setlocale(LC_ALL, "English");
     const char* point = std::localeconv()->decimal_point;
     runtime.decimalSeparator = static_cast<char*>(std::calloc(8, 1));
     std::strncpy(runtime.decimalSeparator, point != nullptr && *point != 0 ? point : ".", 7);
