@@ -93,7 +93,7 @@ void OpenRuntimeDialogHandler(OpenRuntimeDialogRequest& block)
 void OpenTemplateDialogHandler(OpenTemplateDialogRequest& block)
 {
     HWND dialog = CreateDialogParamA(block.instance, block.templateName, block.parent, RuntimeDialogProcedure, 0);
-    if (dialog == nullptr && block.templateName != nullptr) {
+    if (dialog == nullptr && !IS_INTRESOURCE(block.templateName)) {   // a number names itself: no text to read
         WORD number = static_cast<WORD>(std::atoi(block.templateName) & 0xFFFF);
         dialog = CreateDialogParamA(block.instance, MAKEINTRESOURCEA(number), block.parent,
                                     RuntimeDialogProcedure, 0);

@@ -178,10 +178,10 @@ TEST(DialogRequests, FillListTemplatesByNameOrNumberThePlaceOfTheRuntimeDialogAR
         EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), static_cast<LRESULT>(lines->size()));
     }
     for (auto [name, title] : {std::pair<const char*, const char*>{"LDIALOG", "LDIALOG"}, {"77", "Nummer 77"},
-                               {"0077", "Nummer 77"}, {"KEINER", "<none>"}}) {
+                               {"0077", "Nummer 77"}, {"KEINER", "<none>"}, {MAKEINTRESOURCEA(78), "<none>"}}) {
         OpenTemplateDialogRequest block{name, runtime.mainWindow, runtime.instanceHandle, nullptr};
         PostGuiRequest(OpenTemplateDialogOpcode, &block);
-        EXPECT_EQ(block.window != nullptr ? TextOf(block.window) : "<none>", title) << name;
+        EXPECT_EQ(block.window != nullptr ? TextOf(block.window) : "<none>", title) << (IS_INTRESOURCE(name) ? "#" : name);
         DestroyByRequest(block.window);
     }
     OpenRuntimeDialogRequest placed{"Auswahl", runtime.mainWindow, 40, 50, 300, 200, nullptr};
