@@ -256,12 +256,15 @@ TEST(Requests, LastEventTheMessageEventAndTheWindowRequests)
                     runtime.lastEvent.wParam == 7 && runtime.lastEvent.lParam == 8);
     }
     int before = pulses.Arm();
-    DestroyWindowRequest block{nullptr, 5};
+    DestroyWindowRequest block{runtime.requestWindow, 5};
     for (WPARAM wParam : {requestBase - 1, requestBase + lastOpcode + 1})   // out of range: not carried out
         PostThreadMessageA(runtime.guiThreadId, requestMessage, wParam, reinterpret_cast<LPARAM>(&block));
     Post(SleepOpcode);   // a request is neither recorded nor pulsed
     EXPECT_TRUE(block.result == 5 && runtime.lastEvent.message == 0x8002 && pulses.Count() == before);
     EXPECT_EQ(WaitForSingleObject(runtime.requestDoneEvent, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "signalled twice";
+    GuiSleep(static_cast<DWORD>(-1));   // a negative time: no wait, rather than one without end
+    PostGuiRequest(DestroyWindowOpcode, &block);   // the request window stays
+    EXPECT_TRUE(block.result == 0 && IsWindow(runtime.requestWindow));
 
     PrepareMainWindow();
     LONG first = runtime.nextControlId;
