@@ -381,6 +381,7 @@ TEST(HoldMessagesRequest, AKeyWaitsUntilTheHoldLetsItThrough)
     Post(ProcessPendingOpcode);
     EXPECT_EQ(runtime.lastKey, 'J');
     Post(EndHoldOpcode);
+    PostMessageA(runtime.mainWindow, WM_ENTERSIZEMOVE, 0, 0);   // another program's: no move loop holds the program
     for (GuiOpcode release : {EndHoldOpcode, ResumeMessagesOpcode, SuspendMessagesOpcode}) {
         Post(release);   // nothing outside a hold
         PostKey('O');
