@@ -93,7 +93,7 @@ void OpenRuntimeDialogHandler(OpenRuntimeDialogRequest& block)
 void OpenTemplateDialogHandler(OpenTemplateDialogRequest& block)
 {
     HWND dialog = CreateDialogParamA(block.instance, block.templateName, block.parent, RuntimeDialogProcedure, 0);
-    if (dialog == nullptr && block.templateName != nullptr) {
+    if (dialog == nullptr && !IS_INTRESOURCE(block.templateName)) {   // a number names itself: no text to read
         WORD number = static_cast<WORD>(std::atoi(block.templateName) & 0xFFFF);
         dialog = CreateDialogParamA(block.instance, MAKEINTRESOURCEA(number), block.parent,
                                     RuntimeDialogProcedure, 0);
@@ -213,9 +213,11 @@ void CreateControlHandler(CreateControlRequest& block)
     GiveControlItsFont(block.window);
 }
 
+// The request window stays: without it no synchronous request would run, and the posted ones
+// that a modal loop takes would be lost.
 void DestroyWindowHandler(DestroyWindowRequest& block)
 {
-    block.result = DestroyWindow(block.window) ? 1 : 0;
+    block.result = block.window != runtime.requestWindow && DestroyWindow(block.window) ? 1 : 0;
 }
 
 void CallFunctionHandler(CallFunctionRequest& block)
@@ -226,6 +228,12 @@ void CallFunctionHandler(CallFunctionRequest& block)
     if (count > callArgumentCapacity)
         count = callArgumentCapacity;
     block.result = CallWithArguments(block.functionAddress, runtime.callArguments, count);
+}
+
+// A negative time (INFINITE among them) would stop the GUI thread for good: it waits not at all.
+void SleepHandler(LPARAM milliseconds)
+{
+    Sleep(milliseconds < 0 ? 0 : static_cast<DWORD>(milliseconds));
 }
 
 void InputPendingHandler(int32_t* pending)
@@ -267,7 +275,7 @@ void ExecuteGuiRequest(const MSG& message)
         case EditBoxDialogOpcode: EditBoxDialogHandler(*static_cast<EditBoxDialogRequest*>(block)); break;
         case ListBoxDialogOpcode: ListBoxDialogHandler(*static_cast<ListBoxDialogRequest*>(block)); break;
         case InputDialogOpcode: InputDialogHandler(*static_cast<InputDialogRequest*>(block)); break;
-        case SleepOpcode: Sleep(static_cast<DWORD>(message.lParam)); break;
+        case SleepOpcode: SleepHandler(message.lParam); break;
         case InputPendingOpcode: InputPendingHandler(static_cast<int32_t*>(block)); break;
         case FillListOpcode: FillListHandler(*static_cast<FillListRequest*>(block)); break;
         case OpenDialogWithProcOpcode: OpenDialogWithProcHandler(*static_cast<OpenDialogWithProcRequest*>(block)); break;

@@ -204,6 +204,7 @@ void RunOnGuiThread(GuiWork work, void* context);
 void CreateControlHandler(CreateControlRequest& block);
 void DestroyWindowHandler(DestroyWindowRequest& block);
 void CallFunctionHandler(CallFunctionRequest& block);
+void SleepHandler(LPARAM milliseconds);
 void InputPendingHandler(int32_t* pending);
 
 // Calls a function with count 32-bit arguments (first argument first), whether it removes its

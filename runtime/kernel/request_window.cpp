@@ -31,7 +31,7 @@ LRESULT CALLBACK RequestWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         return DefWindowProcA(window, message, wParam, lParam);
     switch (wParam - requestBase) {
     case CallFunctionOpcode: CallFunctionHandler(*reinterpret_cast<CallFunctionRequest*>(lParam)); break;
-    case SleepOpcode: Sleep(static_cast<DWORD>(lParam)); break;
+    case SleepOpcode: SleepHandler(lParam); break;
     case InputPendingOpcode: InputPendingHandler(reinterpret_cast<int32_t*>(lParam)); break;
     case CreateControlOpcode: CreateControlHandler(*reinterpret_cast<CreateControlRequest*>(lParam)); break;
     case DestroyWindowOpcode: DestroyWindowHandler(*reinterpret_cast<DestroyWindowRequest*>(lParam)); break;

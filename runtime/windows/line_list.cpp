@@ -1,6 +1,7 @@
 // lineList and the operations the dialogs and the program use on it.
 #include "windows/line_list.h"
 
+#include <algorithm>
 #include <string>
 
 #include "kernel/runtime_state.h"
@@ -29,6 +30,7 @@ int FillEditFromLines(HWND edit)
         joined.append("\r\n");
     }
     joined.resize(joined.size() - 2);
+    std::replace(joined.begin(), joined.end(), '\0', ' ');   // the control's text would end there
     SetWindowTextA(edit, joined.c_str());
     return 1;
 }

@@ -56,7 +56,7 @@ void SetLines(const std::vector<std::string>& lines)
 {
     ClearLines();
     for (const std::string& line : lines)
-        AppendLine(RtString(line.c_str()));
+        AppendLine(RtString::ConstructFromRange(line.data(), 0, static_cast<uint32_t>(line.size())));
 }
 
 std::vector<std::string> Lines()
@@ -99,6 +99,7 @@ TEST(ModalDialogs, EditBoxOkReplacesTheLinesCancelKeepsThemAMissingTemplateGives
     } cases[] = {
         {{"alt", "bleibt"}, "alt\r\nbleibt", longLine + "\r\n\r\nc\r\n", IDOK, 1, {longLine, "", "c", ""}},
         {{"x"}, "x", "", IDOK, 1, {""}},   // an edit control has one line at least
+        {{std::string("a\0b", 3), "c"}, "a b\r\nc", "a b\r\nc", IDOK, 1, {"a b", "c"}},   // nothing lost behind a zero byte
         {{}, "Vorgabe", "verworfen", IDCANCEL, 0, {}},
     };
     for (const auto& c : cases) {
@@ -178,10 +179,10 @@ TEST(DialogRequests, FillListTemplatesByNameOrNumberThePlaceOfTheRuntimeDialogAR
         EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), static_cast<LRESULT>(lines->size()));
     }
     for (auto [name, title] : {std::pair<const char*, const char*>{"LDIALOG", "LDIALOG"}, {"77", "Nummer 77"},
-                               {"0077", "Nummer 77"}, {"KEINER", "<none>"}}) {
+                               {"0077", "Nummer 77"}, {"KEINER", "<none>"}, {MAKEINTRESOURCEA(78), "<none>"}}) {
         OpenTemplateDialogRequest block{name, runtime.mainWindow, runtime.instanceHandle, nullptr};
         PostGuiRequest(OpenTemplateDialogOpcode, &block);
-        EXPECT_EQ(block.window != nullptr ? TextOf(block.window) : "<none>", title) << name;
+        EXPECT_EQ(block.window != nullptr ? TextOf(block.window) : "<none>", title) << (IS_INTRESOURCE(name) ? "#" : name);
         DestroyByRequest(block.window);
     }
     OpenRuntimeDialogRequest placed{"Auswahl", runtime.mainWindow, 40, 50, 300, 200, nullptr};
