@@ -184,7 +184,7 @@ bool WatchPlayback()
         RtString mode = SendMciCommand("STATUS VIDEO MODE");
         bool resume = mode.Equals("paused") || (pausedByPlayer == 1 && mode.Equals("stopped"));
         SendMciCommand(resume ? "PLAY VIDEO" : "PAUSE VIDEO");
-        pausedByPlayer = resume ? 0 : 1;
+        pausedByPlayer = !resume && runtime.lastMciError == 0 ? 1 : 0;   // a refused pause is none
     }
     if (SpaceKeyState() > -1)
         pauseLatch = 0;
