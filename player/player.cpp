@@ -41,6 +41,7 @@ double sourceHeight;
 double destX;
 double destY;
 int32_t pauseLatch;      // 1 while the Space press that toggled pause is still held
+int32_t pausedByPlayer;  // 1 from the player's PAUSE VIDEO until its next PLAY VIDEO
 int32_t loopCondition;
 
 double SourceField(int32_t fieldNumber)
@@ -154,7 +155,9 @@ int16_t SpaceKeyState()
     return static_cast<int16_t>(CallLibraryFunction("User32", "GetAsyncKeyState", {spaceKey}));
 }
 
-// One pass of the playback loop; false when playing once and the medium has ended.
+// One pass of the playback loop; false when playing once and the medium has ended. A device may
+// report a pause as "stopped" after a moment (the emulator's AVI device does): while the player
+// holds the medium paused, "stopped" is that pause, not the end, and the next Space resumes it.
 bool WatchPlayback()
 {
     GuiSleep(20);
@@ -167,7 +170,7 @@ bool WatchPlayback()
         SendMciCommand("SEEK VIDEO TO 0");
         rewound = true;
     }
-    if (SendMciCommand("STATUS VIDEO MODE").Equals("stopped")) {
+    if (SendMciCommand("STATUS VIDEO MODE").Equals("stopped") && pausedByPlayer == 0) {
         if (repeatEndless == 0)
             return false;
         // Some devices stop one frame short of the length they report; playing on from there
@@ -178,7 +181,10 @@ bool WatchPlayback()
     }
     if (SpaceKeyState() < 0 && pauseLatch == 0) {
         pauseLatch = 1;
-        SendMciCommand(SendMciCommand("STATUS VIDEO MODE").Equals("paused") ? "PLAY VIDEO" : "PAUSE VIDEO");
+        RtString mode = SendMciCommand("STATUS VIDEO MODE");
+        bool resume = mode.Equals("paused") || (pausedByPlayer == 1 && mode.Equals("stopped"));
+        SendMciCommand(resume ? "PLAY VIDEO" : "PAUSE VIDEO");
+        pausedByPlayer = !resume && runtime.lastMciError == 0 ? 1 : 0;   // a refused pause is none
     }
     if (SpaceKeyState() > -1)
         pauseLatch = 0;

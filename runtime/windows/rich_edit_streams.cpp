@@ -199,10 +199,12 @@ int32_t StreamControlIntoFile(HWND window, const char* fileName, WPARAM format)
 
 // A plain edit control knows neither EM_GETOPTIONS nor EM_GETTEXTMODE and answers 0 to both.
 // A rich edit control created without option styles also answers 0 to EM_GETOPTIONS, but
-// always names its text mode.
+// always names its text mode. A control of another program is none of ours: the stream record
+// and its callbacks are addresses in this process, which that program would call into.
 bool IsRichEditControl(HWND window)
 {
-    return IsWindow(window) &&
+    DWORD process = 0;
+    return GetWindowThreadProcessId(window, &process) != 0 && process == GetCurrentProcessId() &&
            (SendMessageA(window, EM_GETOPTIONS, 0, 0) != 0 || SendMessageA(window, EM_GETTEXTMODE, 0, 0) != 0);
 }
 

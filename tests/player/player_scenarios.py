@@ -84,10 +84,11 @@ SCENARIOS = [
              triggers=[(MODE, 4, "key 27")]),
     scenario("Escape before the loop: closed at once", ["film.mpg", "0", "1"],
              played("film.mpg", ["MPEG"], CENTRED, []), triggers=[("PUT VIDEO DESTINATION*", 1, "key 27")]),
-    scenario("one long Space press pauses once, the next resumes; a key after Escape in a pass goes on",
+    scenario("one long Space press pauses once, the next resumes, also a pause the device reports as stopped;"
+             " a key after Escape in a pass goes on",
              ["film.mpg", "0", "1"], played("film.mpg", ["MPEG"], CENTRED, PASS * 4 + [MODE, "PAUSE VIDEO"]
                                             + PASS * 5 + [MODE, "PLAY VIDEO"] + PASS * 2),
-             device=[(POSITION, ["1"]), (MODE, ["playing"] * 5 + ["paused"] * 6 + ["playing"])],
+             device=[(POSITION, ["1"]), (MODE, ["playing"] * 5 + ["paused"] + ["stopped"] * 5 + ["playing"])],
              triggers=[(POSITION, 2, "key 27"), (MODE, 2, "key 65"), (POSITION, 4, "space-down"),
                        (POSITION, 7, "space-up"), (POSITION, 9, "space-down"), (POSITION, 10, "space-up"),
                        (MODE, 13, "key 27")]),

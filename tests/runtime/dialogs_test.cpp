@@ -19,6 +19,13 @@ void PrepareRuntimeTests()
     LoadLibraryA("riched20.dll");
     SetWindowStyleFlags(0x0F);
     SetMainWindowGeometry(30, 40, 400, 300);
+    RunScenarioNamedOnCommandLine({{"richedit", [] {   // a control of another program, until it is ended
+        HWND control = CreateControl("RichEdit20A");
+        SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("fremd"));
+        SendMessageA(control, EM_SETMODIFY, 1, 0);
+        SetWindowTextA(runtime.mainWindow, "fremd");
+        Sleep(INFINITE);
+    }}});
 }
 
 namespace {
@@ -239,10 +246,25 @@ HWND Edit(const char* className, const std::string& text)   // its text marked a
     return control;
 }
 
-std::string ControlText(HWND control)
+HWND OtherProgramsRichEdit(PROCESS_INFORMATION& program)   // this test program, changed and idle
 {
-    std::string text(GetWindowTextLengthA(control) + 1, '\0');
-    text.resize(GetWindowTextA(control, &text[0], static_cast<int>(text.size())));
+    char line[MAX_PATH + 12] = "\"";
+    lstrcatA(line + GetModuleFileNameA(nullptr, line + 1, MAX_PATH) + 1, "\" richedit");
+    STARTUPINFOA start{};
+    start.cb = sizeof start;
+    CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &program);
+    HWND control = nullptr;
+    WaitFor([&] {
+        control = FindWindowExA(FindWindowA("FENSTER", "fremd"), nullptr, richEdit, nullptr);
+        return control != nullptr && SendMessageA(control, EM_GETMODIFY, 0, 0) != 0;
+    });
+    return control;
+}
+
+std::string ControlText(HWND control)   // by message: another program's as well
+{
+    std::string text(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0) + 1, '\0');
+    text.resize(SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
     return text;
 }
 
@@ -282,7 +304,7 @@ TEST(RichEditStreams, FailuresGiveASystemCodeAndKeepTheControlAndTheFile)
     const struct {
         const char* name;
         int32_t (*operation)(HWND, const char*);
-        const char* control;     // class, or null for a destroyed window
+        const char* control;     // class, or null for a destroyed window, "" for another program's
         std::string path;
         const char* fileBefore;  // null: no file
         std::string text;
@@ -292,6 +314,7 @@ TEST(RichEditStreams, FailuresGiveASystemCodeAndKeepTheControlAndTheFile)
         {"no folder", SaveRichTextFile, richEdit, folder + "fehlt\\x.rtf", nullptr, sample, ERROR_PATH_NOT_FOUND},
         {"plain edit control", SavePlainTextFile, "EDIT", file, nullptr, sample, ERROR_INVALID_PARAMETER},
         {"destroyed window", SaveRichTextFile, nullptr, file, nullptr, sample, ERROR_INVALID_PARAMETER},
+        {"another program's control", LoadPlainTextFile, "", file, "neu", "fremd", ERROR_INVALID_PARAMETER},
         {"no rich text", LoadRichTextFile, richEdit, file, "kein RTF", sample, ERROR_INVALID_DATA},
         {"empty file", LoadPlainTextFile, richEdit, file, "", sample, ERROR_HANDLE_EOF},
         {"empty control", SavePlainTextFile, richEdit, file, "alt", "", ERROR_HANDLE_EOF},
@@ -302,7 +325,9 @@ TEST(RichEditStreams, FailuresGiveASystemCodeAndKeepTheControlAndTheFile)
         if (failure.fileBefore != nullptr)
             std::ofstream(failure.path, std::ios::binary) << failure.fileBefore;
         int names = NamesBeside(failure.path);
-        HWND control = Edit(failure.control != nullptr ? failure.control : richEdit, failure.text);
+        PROCESS_INFORMATION other{};
+        HWND control = failure.control && !*failure.control ? OtherProgramsRichEdit(other)
+                                                            : Edit(failure.control ? failure.control : richEdit, failure.text);
         if (failure.control == nullptr)
             DestroyByRequest(control);
         EXPECT_EQ(failure.operation(control, failure.path.c_str()), failure.code) << failure.name;
@@ -311,6 +336,7 @@ TEST(RichEditStreams, FailuresGiveASystemCodeAndKeepTheControlAndTheFile)
         EXPECT_TRUE(FileBytes(failure.path) == (failure.fileBefore ? failure.fileBefore : "<none>") &&
                     NamesBeside(failure.path) == names) << failure.name << ": the file changed, or one was left behind";
         DeleteFileA(failure.path.c_str());
+        TerminateProcess(other.hProcess, 0);
     }
 }
 
