@@ -246,13 +246,8 @@ HWND Edit(const char* className, const std::string& text)   // its text marked a
     return control;
 }
 
-HWND OtherProgramsRichEdit(PROCESS_INFORMATION& program)   // this test program, changed and idle
+HWND OtherProgramsRichEdit()   // in this test program started again: changed, and idle
 {
-    char line[MAX_PATH + 12] = "\"";
-    lstrcatA(line + GetModuleFileNameA(nullptr, line + 1, MAX_PATH) + 1, "\" richedit");
-    STARTUPINFOA start{};
-    start.cb = sizeof start;
-    CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &program);
     HWND control = nullptr;
     WaitFor([&] {
         control = FindWindowExA(FindWindowA("FENSTER", "fremd"), nullptr, richEdit, nullptr);
@@ -325,9 +320,9 @@ TEST(RichEditStreams, FailuresGiveASystemCodeAndKeepTheControlAndTheFile)
         if (failure.fileBefore != nullptr)
             std::ofstream(failure.path, std::ios::binary) << failure.fileBefore;
         int names = NamesBeside(failure.path);
-        PROCESS_INFORMATION other{};
-        HWND control = failure.control && !*failure.control ? OtherProgramsRichEdit(other)
-                                                            : Edit(failure.control ? failure.control : richEdit, failure.text);
+        bool foreign = failure.control != nullptr && *failure.control == 0;
+        ChildProcess other(foreign ? "\"" + ThisProgram() + "\" richedit" : "");   // ended at the end of the round
+        HWND control = foreign ? OtherProgramsRichEdit() : Edit(failure.control ? failure.control : richEdit, failure.text);
         if (failure.control == nullptr)
             DestroyByRequest(control);
         EXPECT_EQ(failure.operation(control, failure.path.c_str()), failure.code) << failure.name;
@@ -336,7 +331,6 @@ TEST(RichEditStreams, FailuresGiveASystemCodeAndKeepTheControlAndTheFile)
         EXPECT_TRUE(FileBytes(failure.path) == (failure.fileBefore ? failure.fileBefore : "<none>") &&
                     NamesBeside(failure.path) == names) << failure.name << ": the file changed, or one was left behind";
         DeleteFileA(failure.path.c_str());
-        TerminateProcess(other.hProcess, 0);
     }
 }
 

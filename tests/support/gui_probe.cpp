@@ -80,7 +80,8 @@ ChildProcess::ChildProcess(std::string commandLine, const char* program)
 {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    CreateProcessA(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    if (!commandLine.empty())
+        CreateProcessA(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
 }
 
 ChildProcess::~ChildProcess()

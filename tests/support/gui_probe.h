@@ -19,7 +19,7 @@ HWND FindProcessWindow(DWORD processId, const char* className);   // visible, to
 std::string ThisProgram();
 std::string ProgramFolder();   // with its separator
 
-class ChildProcess {   // ended when the object goes while it still runs
+class ChildProcess {   // ended when the object goes while it still runs; an empty line starts none
 public:
     static constexpr DWORD timedOut = 0xFFFFFFFF;
     explicit ChildProcess(std::string commandLine, const char* program = nullptr);
