@@ -82,7 +82,7 @@ TEST(ModalDialogs, InputHandsBackANewText)
         InputDialogRequest block{"Ihr Name?", "Eingabe", initial};
         std::string shown;
         RequestWithUser(InputDialogOpcode, &block, "Eingabe", [&, button = button, typed = typed](HWND dialog) {
-            shown = TextOf(GetDlgItem(dialog, 100)) + "/" + TextOf(GetDlgItem(dialog, 101));
+            shown = WindowText(GetDlgItem(dialog, 100)) + "/" + WindowText(GetDlgItem(dialog, 101));
             SetDlgItemTextA(dialog, 101, typed);
             Press(dialog, button);
         });
@@ -96,14 +96,9 @@ TEST(ModalDialogs, InputHandsBackANewText)
 TEST(ModalDialogs, EditBoxOkReplacesTheLinesCancelKeepsThemAMissingTemplateGivesMinusOne)
 {
     const std::string longLine(70000, 'w');   // beyond EM_GETLINE's 16-bit capacity
-    const struct {
-        std::vector<std::string> before;
-        const char* shown;   // "Vorgabe" is the template's own text
-        std::string typed;
-        int button;
-        int32_t result;
-        std::vector<std::string> after;
-    } cases[] = {
+    // "Vorgabe" is the template's own text.
+    const struct { std::vector<std::string> before; const char* shown; std::string typed; int button; int32_t result;
+                   std::vector<std::string> after; } cases[] = {
         {{"alt", "bleibt"}, "alt\r\nbleibt", longLine + "\r\n\r\nc\r\n", IDOK, 1, {longLine, "", "c", ""}},
         {{"x"}, "x", "", IDOK, 1, {""}},   // an edit control has one line at least
         {{std::string("a\0b", 3), "c"}, "a b\r\nc", "a b\r\nc", IDOK, 1, {"a b", "c"}},   // nothing lost behind a zero byte
@@ -114,7 +109,7 @@ TEST(ModalDialogs, EditBoxOkReplacesTheLinesCancelKeepsThemAMissingTemplateGives
         EditBoxDialogRequest block{"Zeilen", 1, -7};
         std::string shown;
         RequestWithUser(EditBoxDialogOpcode, &block, "Zeilen", [&](HWND dialog) {
-            shown = TextOf(GetDlgItem(dialog, 101));
+            shown = WindowText(GetDlgItem(dialog, 101));
             SetDlgItemTextA(dialog, 101, c.typed.c_str());
             Press(dialog, c.button);
         });
@@ -129,20 +124,15 @@ TEST(ModalDialogs, EditBoxOkReplacesTheLinesCancelKeepsThemAMissingTemplateGives
 TEST(ModalDialogs, ListBoxKindsOutsideOneToEightUseSevenAndTheChoiceComesBack)
 {
     SetLines({"eins", "zwei", "drei"});
-    const struct {
-        int32_t kind;
-        const char* marker;   // the static text that tells the templates apart
-        int select;           // -1: nothing
-        int button;           // 0: a double click on the selected item
-        const char* selection;
-        LONG dialogResult;
-    } cases[] = {{0, "Sieben", 1, IDOK, "zwei", 1}, {9, "Sieben", -1, IDOK, "", 1}, {1, "Eins", 2, IDCANCEL, "", 2},
+    // The marker: the static text that tells the templates apart; select -1: nothing; button 0: a
+    // double click on the selected item.
+    const struct { int32_t kind; const char* marker; int select, button; const char* selection; LONG dialogResult; } cases[] = {{0, "Sieben", 1, IDOK, "zwei", 1}, {9, "Sieben", -1, IDOK, "", 1}, {1, "Eins", 2, IDCANCEL, "", 2},
                  {7, "Sieben", 2, 0, "drei", 1}};
     for (const auto& c : cases) {
         ListBoxDialogRequest block{"Auswahl", c.kind, unwritten};
         std::string marker;
         RequestWithUser(ListBoxDialogOpcode, &block, "Auswahl", [&](HWND dialog) {
-            marker = TextOf(GetDlgItem(dialog, 200));
+            marker = WindowText(GetDlgItem(dialog, 200));
             HWND list = GetDlgItem(dialog, 101);
             SendMessageA(list, LB_SETCURSEL, c.select, 0);
             c.button != 0 ? Press(dialog, c.button)
@@ -189,14 +179,14 @@ TEST(DialogRequests, FillListTemplatesByNameOrNumberThePlaceOfTheRuntimeDialogAR
                                {"0077", "Nummer 77"}, {"KEINER", "<none>"}, {MAKEINTRESOURCEA(78), "<none>"}}) {
         OpenTemplateDialogRequest block{name, runtime.mainWindow, runtime.instanceHandle, nullptr};
         PostGuiRequest(OpenTemplateDialogOpcode, &block);
-        EXPECT_EQ(block.window != nullptr ? TextOf(block.window) : "<none>", title) << (IS_INTRESOURCE(name) ? "#" : name);
+        EXPECT_EQ(block.window != nullptr ? WindowText(block.window) : "<none>", title) << (IS_INTRESOURCE(name) ? "#" : name);
         DestroyByRequest(block.window);
     }
     OpenRuntimeDialogRequest placed{"Auswahl", runtime.mainWindow, 40, 50, 300, 200, nullptr};
     PostGuiRequest(OpenRuntimeDialogOpcode, &placed);
     RECT rect{};
     GetWindowRect(placed.window, &rect);
-    EXPECT_TRUE(TextOf(placed.window) == "Auswahl" && rect.left == 40 && rect.top == 50 && rect.right == 340 && rect.bottom == 250);
+    EXPECT_TRUE(WindowText(placed.window) == "Auswahl" && rect.left == 40 && rect.top == 50 && rect.right == 340 && rect.bottom == 250);
     DestroyByRequest(placed.window);
     CreateDialogWindowRequest dialogWindow{};
     static_cast<OpenRuntimeDialogRequest&>(dialogWindow) = {"Fenster", nullptr, 60, 60, 240, 160, nullptr};
@@ -296,15 +286,9 @@ TEST(RichEditStreams, FailuresGiveASystemCodeAndKeepTheControlAndTheFile)
     ASSERT_NE(fullDisk, nullptr) << "KINOBLICK_FULL_DISK names no disk of 64 KiB: scripts/test.sh mounts one";
     std::string folder = TempPath("kalmus_streams\\"), file = folder + "datei.txt";
     CreateDirectoryA(folder.c_str(), nullptr);
-    const struct {
-        const char* name;
-        int32_t (*operation)(HWND, const char*);
-        const char* control;     // class, or null for a destroyed window, "" for another program's
-        std::string path;
-        const char* fileBefore;  // null: no file
-        std::string text;
-        int32_t code;
-    } failures[] = {
+    // control: a class, null for a destroyed window, "" for another program's; fileBefore null: no file.
+    const struct { const char* name; int32_t (*operation)(HWND, const char*); const char* control; std::string path;
+                   const char* fileBefore; std::string text; int32_t code; } failures[] = {
         {"missing file", LoadPlainTextFile, richEdit, folder + "fehlt.txt", nullptr, sample, ERROR_FILE_NOT_FOUND},
         {"no folder", SaveRichTextFile, richEdit, folder + "fehlt\\x.rtf", nullptr, sample, ERROR_PATH_NOT_FOUND},
         {"plain edit control", SavePlainTextFile, "EDIT", file, nullptr, sample, ERROR_INVALID_PARAMETER},

@@ -1,6 +1,6 @@
 // The main window as the player makes it (style flags 0x70, the whole screen), its procedure fed
 // with real messages and real keys, the window commands read back from pixels, text output cell by
-// cell, and the resources every program carries.
+// cell.
 #include <string>
 #include <vector>
 
@@ -59,17 +59,6 @@ void PrepareRuntimeTests()
 
 namespace {
 
-TEST(MainWindow, StyleFlags0x70GiveAVisibleBorderlessPopUpCoveringTheScreen)
-{
-    RECT rect{};
-    GetWindowRect(runtime.mainWindow, &rect);
-    EXPECT_EQ(GetWindowLongA(runtime.mainWindow, GWL_STYLE) & (WS_POPUP | WS_VISIBLE | WS_CAPTION), WS_POPUP | WS_VISIBLE);
-    EXPECT_TRUE((GetWindowLongA(runtime.mainWindow, GWL_EXSTYLE) & WS_EX_WINDOWEDGE) == 0 && GetMenu(runtime.mainWindow) == nullptr);
-    EXPECT_TRUE(rect.left == 0 && rect.top == 0 && rect.right == runtime.screenWidth && rect.bottom == runtime.screenHeight);
-    EXPECT_TRUE(runtime.clientWidth == runtime.screenWidth && runtime.clientHeight == runtime.screenHeight);
-    EXPECT_EQ(TextOf(runtime.mainWindow), "Kalmuswerk-Fenster");
-}
-
 TEST(MainWindowProcedure, MessagesSetTheInputFieldsAndPulseTheEvents)
 {
     HWND button = CreateControl("BUTTON");
@@ -77,13 +66,7 @@ TEST(MainWindowProcedure, MessagesSetTheInputFieldsAndPulseTheEvents)
     NMHDR customDraw{button, 1, static_cast<UINT>(-12)}, tabChange{button, 1, static_cast<UINT>(-551)};
     NMHDR click{button, 1, static_cast<UINT>(-2)}, hotItem{button, 1, static_cast<UINT>(-1249)};
     HELPINFO help{sizeof(HELPINFO), HELPINFO_WINDOW, 7, button, 0, {0, 0}};
-    const struct {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-        int pulses;
-        Fields fields;
-    } cases[] = {
+    const struct { UINT message; WPARAM wParam; LPARAM lParam; int pulses; Fields fields; } cases[] = {
         {WM_LBUTTONDOWN, 0, MAKELPARAM(10, 20), MouseOrCommand | Any,
          {{&runtime.lastMouseButton, 1}, {&runtime.mouseButtonDown, 1}, {&runtime.mouseX, 10}, {&runtime.mouseY, 20}}},
         {WM_RBUTTONDOWN, 0, MAKELPARAM(300, 400), MouseOrCommand | Any,
@@ -125,19 +108,12 @@ TEST(MainWindowProcedure, RealKeysGiveTheKeyItsCharacterAndTheEventsAtItsEnd)
     SetForegroundWindow(runtime.mainWindow);
     FocusWindow(runtime.mainWindow);
     const int atTheEnd = KeyOrWindow | Character | Any;
-    const struct {
-        WORD key;
-        LONG eventCode;
-        int pulses;
-    } cases[] = {{'A', 'a', atTheEnd}, {VK_ESCAPE, 27, atTheEnd}, {VK_RIGHT, 0, atTheEnd}, {VK_SHIFT, 0, atTheEnd},
+    const struct { WORD key; LONG eventCode; int pulses; } cases[] = {{'A', 'a', atTheEnd}, {VK_ESCAPE, 27, atTheEnd}, {VK_RIGHT, 0, atTheEnd}, {VK_SHIFT, 0, atTheEnd},
                  {VK_F1, 5, atTheEnd | Help}};
     int line = 0;
     for (const auto& c : cases) {
-        INPUT input[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
-        input[0].ki.wVk = input[1].ki.wVk = c.key;
-        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
         LONG focus = c.key == VK_F1 ? -reinterpret_cast<LONG>(runtime.mainWindow) : sentinel;   // the help item
-        ExpectReport([&] { SendInput(2, input, sizeof(INPUT)); }, c.pulses,
+        ExpectReport([&] { TypeKey(c.key); }, c.pulses,
                      {{&runtime.lastKey, c.key}, {&runtime.eventCode, c.eventCode}, {&runtime.focusWindow, focus}}, ++line);
     }
 }
@@ -159,33 +135,13 @@ TEST(MainWindowProcedure, ScrollCodesMoveTheScrollBarControl)
     DestroyByRequest(bar);
 }
 
-int32_t __cdecl FillRedSquareInBackBuffer(void*)
-{
-    RECT square{200, 200, 260, 260};
-    FillRect(runtime.backBufferDc, &square, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    return 0;
-}
-
-TEST(MainWindowProcedure, WhatIsInTheBackBufferReappearsWhereTheWindowWasCovered)
-{
-    ClearWindow(MakeColor(255, 255, 255));
-    RunOnGuiThread(FillRedSquareInBackBuffer, nullptr);
-    EXPECT_NE(PixelOnGuiThread(runtime.windowDc, 230, 230), 0u) << "drawn into the back buffer only";
-    DestroyByRequest(CreateControl("STATIC", WS_CHILD | WS_VISIBLE | SS_WHITERECT, {180, 180, 280, 280}));
-    EXPECT_TRUE(WaitFor([] { return PixelOnGuiThread(runtime.windowDc, 230, 230) == 0; }));
-}
-
 // ---- The window commands ----
 
-TEST(WindowCommands, ClearWindowFillsWindowAndBackBufferInBothColourForms)
+// The colour forms themselves are the unit tests' (MakeColor); the back buffer paints the window.
+TEST(WindowCommands, ClearWindowFillsWindowAndBackBufferWhichRepaintsTheWindow)
 {
-    const struct {
-        LONG trueColor;
-        int32_t red, green, blue;
-        COLORREF shown;
-    } cases[] = {{1, 300, 16, -1, RGB(255, 16, 255)},   // above 255 gives 255, else the low 8 bits
-                 {1, 256, 511, -256, RGB(255, 255, 0)}, {0, 40, 10, 31, RGB(255, 82, 255)},   // 31 and above give 31
-                 {0, 16, 1, 0, RGB(131, 8, 0)},         {0, -1, 0, 0, RGB(255, 0, 0)}};       // in its own field
+    const struct { LONG trueColor; int32_t red, green, blue; COLORREF shown; } cases[] = {
+        {1, 300, 16, -1, RGB(255, 16, 255)}, {0, 40, 10, 31, RGB(255, 82, 255)}, {0, 16, 1, 0, RGB(131, 8, 0)}};
     for (const auto& c : cases) {
         SetTrueColorMode(c.trueColor);
         runtime.textColumn = 7;
@@ -199,13 +155,19 @@ TEST(WindowCommands, ClearWindowFillsWindowAndBackBufferInBothColourForms)
         ClearWindowToSystemColor();
         EXPECT_EQ(PixelOnGuiThread(runtime.backBufferDc, 3, 3), GetSysColor(COLOR_WINDOW)) << "as it is, in mode " << mode;
     }
+    RECT square{200, 200, 260, 260};   // into the back buffer only, then a window over it goes
+    CallOnGuiThread(reinterpret_cast<const void*>(&FillRect), {reinterpret_cast<DWORD>(runtime.backBufferDc),
+                    reinterpret_cast<DWORD>(&square), reinterpret_cast<DWORD>(GetStockObject(BLACK_BRUSH))});
+    EXPECT_NE(PixelOnGuiThread(runtime.windowDc, 230, 230), 0u);
+    DestroyByRequest(CreateControl("STATIC", WS_CHILD | WS_VISIBLE | SS_WHITERECT, {180, 180, 280, 280}));
+    EXPECT_TRUE(WaitFor([] { return PixelOnGuiThread(runtime.windowDc, 230, 230) == 0; }));
 }
 
 bool StandsAbove(HWND upper, HWND lower)
 {
     HWND below = upper;
-    while ((below = GetWindow(below, GW_HWNDNEXT)) != nullptr && below != lower) {
-    }
+    while ((below = GetWindow(below, GW_HWNDNEXT)) != nullptr && below != lower)
+        continue;
     return below == lower;
 }
 
@@ -227,11 +189,7 @@ TEST(WindowCommands, PlacementZOrderTitleAndTheRecordedClientSize)
     static_cast<OpenRuntimeDialogRequest&>(other) = {"andere", nullptr, 300, 300, 200, 100, nullptr};
     PostGuiRequest(CreateDialogWindowOpcode, &other);
     runtime.mainWindowStyle = savedStyle;
-    const struct {
-        bool raiseOtherFirst;
-        int32_t zOrder;
-        bool topmost, above;
-    } steps[] = {{false, -1, true, true}, {true, 0, true, true},   {false, 2, true, true},   {false, -2, false, true},
+    const struct { bool raiseOtherFirst; int32_t zOrder; bool topmost, above; } steps[] = {{false, -1, true, true}, {true, 0, true, true},   {false, 2, true, true},   {false, -2, false, true},
                  {true, 0, false, false}, {false, 2, false, true}, {false, 1, false, false}, {false, -1, true, true}};
     int x = 10;
     for (const auto& step : steps) {
@@ -247,8 +205,9 @@ TEST(WindowCommands, PlacementZOrderTitleAndTheRecordedClientSize)
         })) << "z-order code " << step.zOrder << " at x " << x;
     }
     DestroyByRequest(other.window);
+    EXPECT_EQ(WindowText(window), "Kalmuswerk-Fenster");
     SetWindowTitle("Kinoblick \xC4\xF6");
-    EXPECT_EQ(TextOf(window), "Kinoblick \xC4\xF6");
+    EXPECT_EQ(WindowText(window), "Kinoblick \xC4\xF6");
     SetMainWindowGeometry(0, 0, 500, 300);   // text output wraps by the recorded width
     EXPECT_EQ(runtime.clientWidth, CallOnGuiThread(reinterpret_cast<const void*>(&ClientWidthNow)));
     CallOnGuiThread(reinterpret_cast<const void*>(&SetWindowPos),   // as the user's sizing would
@@ -338,31 +297,6 @@ TEST(PrintText, CursorWrapPaddingAndScrolling)
         PrintText("x", 1, 0, 0);
         EXPECT_EQ(runtime.textRow, row);
     }
-}
-
-// ---- The resources every program carries: two German icon groups of one 32 x 32 icon of 16
-// colours, "A" first (the shell shows it), and nothing else ----
-
-BOOL CALLBACK CollectName(HMODULE, LPCSTR type, LPSTR name, LONG_PTR found)
-{
-    *reinterpret_cast<std::string*>(found) += IS_INTRESOURCE(type) && IS_INTRESOURCE(name) ? "#" : name;
-    return TRUE;
-}
-
-TEST(Resources, TwoGermanIconGroupsOfOne32By32IconWith16Colours)
-{
-    std::string names;
-    for (LPCSTR type : {RT_ICON, RT_GROUP_ICON, RT_MENU, RT_DIALOG, MAKEINTRESOURCEA(24)})
-        EnumResourceNamesA(nullptr, type, CollectName, reinterpret_cast<LONG_PTR>(&names));
-    EXPECT_EQ(names, "##AKALMUS");
-    for (const char* name : {"A", "KALMUS"}) {
-        auto* group = static_cast<const BYTE*>(
-            LockResource(LoadResource(nullptr, FindResourceExA(nullptr, RT_GROUP_ICON, name, MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)))));
-        EXPECT_TRUE(group != nullptr && group[4] == 1 && group[6] == 32 && group[7] == 32 && group[8] == 16 && group[12] == 4) << name;
-    }
-    WNDCLASSA info{};
-    for (const char* windowClass : {"FENSTER", "DIALOG"})
-        EXPECT_TRUE(GetClassInfoA(runtime.instanceHandle, windowClass, &info) && info.hIcon != nullptr) << windowClass;
 }
 
 }  // namespace

@@ -4,20 +4,6 @@
 
 namespace {
 
-std::string WindowText(HWND window)
-{
-    char text[1024] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-bool IsClass(HWND window, const char* className)
-{
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return lstrcmpiA(name, className) == 0;
-}
-
 struct WindowSearch {
     DWORD processId;
     const char* className;
@@ -29,13 +15,27 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM search)
     auto* wanted = reinterpret_cast<WindowSearch*>(search);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process != wanted->processId || !IsClass(window, wanted->className) || !IsWindowVisible(window))
+    if (process != wanted->processId || lstrcmpiA(ClassOf(window).c_str(), wanted->className) != 0 || !IsWindowVisible(window))
         return TRUE;
     wanted->found = window;
     return FALSE;
 }
 
 }  // namespace
+
+std::string WindowText(HWND window)
+{
+    char text[1024] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
 
 HWND FindProcessWindow(DWORD processId, const char* className)
 {
@@ -56,7 +56,7 @@ MessageBoxSeen AnswerProcessMessageBox(DWORD processId, int buttonId, DWORD time
     seen = {true, WindowText(box), "", GetWindow(box, GW_OWNER), IsWindowVisible(GetDlgItem(box, IDOK)) != 0,
             IsWindowVisible(GetDlgItem(box, IDCANCEL)) != 0};
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr && seen.text.empty(); child = GetWindow(child, GW_HWNDNEXT))
-        seen.text = IsClass(child, "Static") ? WindowText(child) : "";   // the icon's static has no text
+        seen.text = lstrcmpiA(ClassOf(child).c_str(), "Static") == 0 ? WindowText(child) : "";   // the icon's static has no text
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
     for (DWORD start = GetTickCount(); IsWindowVisible(box) && GetTickCount() - start < timeoutMilliseconds;)
         Sleep(10);   // gone, or the next search would find it again

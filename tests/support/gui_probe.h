@@ -16,6 +16,8 @@ struct MessageBoxSeen {
 MessageBoxSeen AnswerProcessMessageBox(DWORD processId, int buttonId, DWORD timeoutMilliseconds = 10000);
 
 HWND FindProcessWindow(DWORD processId, const char* className);   // visible, top-level, now
+std::string WindowText(HWND window);
+std::string ClassOf(HWND window);
 std::string ThisProgram();
 std::string ProgramFolder();   // with its separator
 

@@ -48,18 +48,12 @@ void DestroyByRequest(HWND window)
     PostGuiRequest(DestroyWindowOpcode, &block);
 }
 
-std::string TextOf(HWND window)
+void TypeKey(WORD key)
 {
-    char text[512] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string ClassOf(HWND window)
-{
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
+    INPUT keys[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
+    keys[0].ki.wVk = keys[1].ki.wVk = key;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
 }
 
 PulseWatcher::PulseWatcher(HANDLE watched) : event(watched)

@@ -44,8 +44,7 @@ inline std::future<MessageBoxSeen> AnswerBox(int buttonId, DWORD timeoutMillisec
 
 HWND CreateControl(const char* className, DWORD style = WS_CHILD | WS_VISIBLE, RECT place = {10, 10, 70, 30});
 void DestroyByRequest(HWND window);
-std::string TextOf(HWND window);
-std::string ClassOf(HWND window);
+void TypeKey(WORD key);   // pressed and released, for the window that has the focus
 
 // Counts the pulses of an auto-reset event. A pulse releases only a thread that waits at that
 // moment, so two threads wait by turns; Arm returns the count once both wait.
