@@ -124,8 +124,8 @@ TEST(ModalDialogs, ListBoxKindsOutsideOneToEightUseSevenAndTheChoiceComesBack)
     SetLines({"eins", "zwei", "drei"});
     // The marker: the static text that tells the templates apart; select -1: nothing; button 0: a
     // double click on the selected item.
-    const struct { int32_t kind; const char* marker; int select, button; const char* selection; LONG dialogResult; } cases[] = {{0, "Sieben", 1, IDOK, "zwei", 1}, {9, "Sieben", -1, IDOK, "", 1}, {1, "Eins", 2, IDCANCEL, "", 2},
-                 {7, "Sieben", 2, 0, "drei", 1}};
+    const struct { int32_t kind; const char* marker; int select, button; const char* selection; LONG dialogResult; } cases[] = {
+        {0, "Sieben", 1, IDOK, "zwei", 1}, {9, "Sieben", -1, IDOK, "", 1}, {1, "Eins", 2, IDCANCEL, "", 2}, {7, "Sieben", 2, 0, "drei", 1}};
     for (const auto& c : cases) {
         ListBoxDialogRequest block{"Auswahl", c.kind, unwritten};
         std::string marker;
@@ -173,8 +173,7 @@ TEST(DialogRequests, FillListTemplatesByNameOrNumberThePlaceOfTheRuntimeDialogAR
     }
     OpenRuntimeDialogRequest placed{"Auswahl", runtime.mainWindow, 40, 50, 300, 200, nullptr};
     PostGuiRequest(OpenRuntimeDialogOpcode, &placed);
-    RECT rect{};
-    GetWindowRect(placed.window, &rect);
+    RECT rect = Frame(placed.window);
     EXPECT_TRUE(WindowText(placed.window) == "Auswahl" && rect.left == 40 && rect.top == 50 && rect.right == 340 && rect.bottom == 250);
     DestroyByRequest(placed.window);
     CreateDialogWindowRequest dialogWindow{};
@@ -192,13 +191,6 @@ TEST(DialogRequests, FillListTemplatesByNameOrNumberThePlaceOfTheRuntimeDialogAR
 
 const char richEdit[] = "RichEdit20A";
 const std::string sample = "Zeile eins\r\nGr\xF6\xDF" "e: 42";
-
-std::string TempPath(const std::string& name)
-{
-    char folder[MAX_PATH] = {};
-    GetTempPathA(sizeof folder, folder);
-    return folder + name;
-}
 
 std::string FileBytes(const std::string& path)   // "<none>" when there is no file
 {
@@ -253,7 +245,7 @@ std::string NumberedLines()
 
 TEST(RichEditStreams, PlainTextComesBackByteForByteRichTextWithItsText)
 {
-    std::string original = TempPath("kalmus_lines.txt"), saved = TempPath("kalmus_saved.dat"), lines = NumberedLines();
+    std::string original = ProgramFolder() + "lines.txt", saved = ProgramFolder() + "saved.dat", lines = NumberedLines();
     std::ofstream(original, std::ios::binary) << lines;
     std::ofstream(saved, std::ios::binary) << std::string(300000, 'o');   // saving replaces it
     HWND control = Edit(richEdit, "alt");
@@ -273,7 +265,7 @@ TEST(RichEditStreams, FailuresGiveASystemCodeAndKeepTheControlAndTheFile)
 {
     const char* fullDisk = std::getenv("KINOBLICK_FULL_DISK");
     ASSERT_NE(fullDisk, nullptr) << "KINOBLICK_FULL_DISK names no disk of 64 KiB: scripts/test.sh mounts one";
-    std::string folder = TempPath("kalmus_streams\\"), file = folder + "datei.txt";
+    std::string folder = ProgramFolder() + "streams\\", file = folder + "datei.txt";
     CreateDirectoryA(folder.c_str(), nullptr);
     // control: a class, null for a destroyed window, "" for another program's; fileBefore null: no file.
     const struct { const char* name; int32_t (*operation)(HWND, const char*); const char* control; std::string path;

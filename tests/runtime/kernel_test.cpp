@@ -2,8 +2,6 @@
 // scenario's name), LastEvent, window and library calls, reports, the hold, resources over cycles.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -98,16 +96,10 @@ const std::initializer_list<Scenario> scenarios = {
     {"close-busy", [] { PrepareMainWindow(); for (DWORD start = GetTickCount(); GetTickCount() - start < 30000;) {} Quit(102); }},
     {"parameters",
      [] {
-         Check(runtime.parameterCount == 9 && runtime.parameters.size() == 10u);
+         Check(runtime.parameterCount == 9 && runtime.parameters.size() == 10u &&
+               GetParameter(0).CompareText(ThisProgram().c_str()) == 0);   // the program's whole path
          for (LONG i = 1; i <= 9; ++i)
              Check(runtime.parameters[i].CompareText(words[i - 1]) == 0);
-         Quit(0);
-     }},
-    {"path",   // GetParameter(0) into the file of word 2; then it sets the event of word 3
-     [] {
-         RtString path = GetParameter(0);
-         std::ofstream(runtime.parameters[2].Text(), std::ios::binary).write(path.Text(), path.Length());
-         SetEvent(OpenEventA(EVENT_MODIFY_STATE, FALSE, runtime.parameters[3].Text()));
          Quit(0);
      }},
     {"quit-from-outside", [] { PrepareMainWindow(); WaitPassAfterPass(); }},
@@ -213,26 +205,6 @@ TEST(EndPaths, EveryWayOfEndingEndsTheProcessWithItsCode)
         EXPECT_EQ(WaitForSingleObject(safePoint, 0) == WAIT_OBJECT_0, name != "close-busy") << name << ": a safe point";
         CloseHandle(safePoint);
     }
-}
-
-// Wine's CreateProcess takes no program path longer than MAX_PATH; its loader, as a shell uses it,
-// does. Such a process cannot be waited for: it reports through a file and an event.
-TEST(EndPaths, ParameterZeroIsTheWholePathOfAProgramInADeepFolder)
-{
-    auto unixName = reinterpret_cast<char*(WINAPI*)(const wchar_t*)>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    ASSERT_TRUE(unixName != nullptr && std::getenv("WINELOADER") != nullptr) << "Wine's loader starts the program";
-    auto wide = [](const std::string& text) { return std::wstring(text.begin(), text.end()); };   // ASCII
-    std::string deep = ProgramFolder() + "deep", report = ProgramFolder() + "parameter_zero.txt";
-    for (CreateDirectoryW(wide(deep).c_str(), nullptr); deep.size() < 300; CreateDirectoryW(wide(deep).c_str(), nullptr))
-        deep += "\\" + std::string(60, 'o');
-    ASSERT_TRUE(CopyFileW(wide(ThisProgram()).c_str(), wide(deep + "\\kernel_test.exe").c_str(), FALSE));
-    HANDLE reported = CreateEventA(nullptr, TRUE, FALSE, "kalmus_path_reported");
-    ChildProcess child(std::string(std::getenv("WINELOADER")) + " \"" + unixName(wide(deep + "\\kernel_test.exe").c_str()) +
-                       "\" path \"" + report + "\" kalmus_path_reported");
-    EXPECT_EQ(WaitForSingleObject(reported, patience), WAIT_OBJECT_0) << "no report";
-    std::ifstream file(report, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), deep + "\\kernel_test.exe");
 }
 
 // ---- The GUI loop records and pulses every ordinary message it takes; window requests ----

@@ -197,10 +197,8 @@ TEST(WindowCommands, PlacementZOrderTitleAndTheRecordedClientSize)
             SetWindowPos(other.window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         PlaceWindow(window, x += 10, 20, 400, 300, step.zOrder);
         EXPECT_TRUE(WaitFor([&] {
-            RECT frame{};
-            GetWindowRect(window, &frame);
             bool topmost = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-            return frame.left == x && frame.right - frame.left == 400 && topmost == step.topmost &&
+            return Frame(window).left == x && Frame(window).right == x + 400 && topmost == step.topmost &&
                    (step.zOrder == 1 || StandsAbove(window, other.window) == step.above);
         })) << "z-order code " << step.zOrder << " at x " << x;
     }
@@ -216,11 +214,7 @@ TEST(WindowCommands, PlacementZOrderTitleAndTheRecordedClientSize)
     auto answer = AnswerBox(IDOK);
     PlaceWindow(window, -1, 5, 760, 560, 0);
     EXPECT_EQ(answer.get().caption, "Negative Fenstergr\xF6\xDF" "e!");
-    EXPECT_TRUE(WaitFor([&] {
-        RECT frame{};
-        GetWindowRect(window, &frame);
-        return frame.left == -1 && frame.top == 5;
-    })) << "moved after OK";
+    EXPECT_TRUE(WaitFor([&] { return Frame(window).left == -1 && Frame(window).top == 5; })) << "moved after OK";
 }
 
 // ---- Text output, red (12) on cyan (13): a printed character has red pixels, a printed blank
@@ -250,13 +244,9 @@ std::string Cells(LONG row, LONG first, LONG last)
 TEST(PrintText, CursorWrapPaddingAndScrolling)
 {
     const std::string line(80, ' ');
-    const struct {
-        const char* name;
-        const char* text;
-        int32_t lineEnd, wrap, pad, fieldWidth, columns, startColumn;   // columns 0: narrower than a cell
-        int32_t endColumn, rowsDown;
-        std::vector<std::string> rows;   // the cells around the text: its first row from the start column
-    } cases[] = {
+    // columns 0: narrower than a cell; rows: the cells around the text, its first row from the start column.
+    const struct { const char* name; const char* text; int32_t lineEnd, wrap, pad, fieldWidth, columns, startColumn, endColumn,
+                   rowsDown; std::vector<std::string> rows; } cases[] = {
         {"broken at the right edge", "ABCDEFGHIJKL", 2, 1, 0, 0, 80, 75, 0, 2, {".XXXXX", "XXXXXXX."}},
         {"line end 0 adds a blank", "AB", 0, 0, 0, 0, 80, 3, 6, 0, {".XX ."}},
         {"line end 1 stays behind", "AB", 1, 0, 0, 0, 80, 3, 5, 0, {".XX."}},

@@ -1,28 +1,5 @@
 #include "support/gui_probe.h"
 
-#include <vector>
-
-namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM search)
-{
-    auto* wanted = reinterpret_cast<WindowSearch*>(search);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != wanted->processId || lstrcmpiA(ClassOf(window).c_str(), wanted->className) != 0 || !IsWindowVisible(window))
-        return TRUE;
-    wanted->found = window;
-    return FALSE;
-}
-
-}  // namespace
-
 std::string WindowText(HWND window)
 {
     char text[1024] = {};
@@ -39,9 +16,14 @@ std::string ClassOf(HWND window)
 
 HWND FindProcessWindow(DWORD processId, const char* className)
 {
-    WindowSearch search{processId, className, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, className, nullptr)) != nullptr) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == processId && IsWindowVisible(window))
+            return window;
+    }
+    return nullptr;
 }
 
 MessageBoxSeen AnswerProcessMessageBox(DWORD processId, int buttonId, DWORD timeoutMilliseconds)
