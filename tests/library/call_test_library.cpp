@@ -4,19 +4,12 @@
 
 #include <cstdarg>
 
-namespace {
-
-LONG callCount = 0;
-
-}  // namespace
+static LONG callCount = 0;
 
 extern "C" {
 
 // The number of calls since this library was loaded, this one included.
-__declspec(dllexport) LONG __stdcall CountCall()
-{
-    return InterlockedIncrement(&callCount);
-}
+__declspec(dllexport) LONG __stdcall CountCall() { return InterlockedIncrement(&callCount); }
 
 // Callee-cleans: the order of the arguments shows in the result.
 __declspec(dllexport) LONG __stdcall WeighStd(LONG a, LONG b, LONG c, LONG d, LONG e, LONG f, LONG g,
@@ -37,15 +30,9 @@ __declspec(dllexport) LONG __cdecl WeighCdecl(LONG count, ...)
     return sum;
 }
 
-__declspec(dllexport) DWORD __stdcall CallingThread()
-{
-    return GetCurrentThreadId();
-}
+__declspec(dllexport) DWORD __stdcall CallingThread() { return GetCurrentThreadId(); }
 
 // Calls back into the caller on the thread that made this call.
-__declspec(dllexport) LONG __stdcall CallBack(LONG(__stdcall* function)(LONG), LONG argument)
-{
-    return function(argument);
-}
+__declspec(dllexport) LONG __stdcall CallBack(LONG(__stdcall* function)(LONG), LONG argument) { return function(argument); }
 
 }  // extern "C"
