@@ -1,14 +1,12 @@
 #!/usr/bin/env python3
-"""Kinoblick.exe end to end under Wine, seen as a user sees it: the window through window_probe.exe,
-the picture in screenshots, keys from xdotool, the exit code; the commands behind a pause, which no
-screen shows, from the mci trace.   player_e2e.py Kinoblick.exe window_probe.exe   (needs DISPLAY
-1024x768x24, a WINEPREFIX set up by scripts/setup.sh, ffmpeg and xdotool)"""
+"""Kinoblick.exe end to end under Wine as a user sees it: the window (window_probe.exe), the picture
+(screenshots), keys (xdotool), the exit code; from the mci trace the pause that no screen shows.
+    player_e2e.py Kinoblick.exe window_probe.exe   (DISPLAY 1024x768x24, WINEPREFIX, ffmpeg, xdotool)"""
 import os
 import re
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
 BLUE, YELLOW, BLACK, MPEG_BACKGROUND = (32, 64, 224), (224, 192, 32), (0, 0, 0), (16, 0, 16)
@@ -40,64 +38,51 @@ def shows(points, background):
 
 
 def main_window_right():
-    """False while the player's window is not visible; a failure when it is not a topmost popup
-    window without a caption that covers the screen."""
+    """False while the player's window is not visible; fails unless a topmost captionless popup covers the screen."""
     found = subprocess.run(["wine", PROBE, "find", "FENSTER"], capture_output=True, timeout=60)
     assert found.returncode or found.stdout.split() == b"Kinoblick topmost popup 0 0 1024 768".split(), found.stdout
     return found.returncode == 0
 
 
 def start(clip, *words):
-    """Kinoblick.exe on a clip of the work folder; its sent: the MCI commands it has sent so far."""
-    player = subprocess.Popen(["wine", PLAYER, WORK + clip, *words], stderr=subprocess.PIPE,
+    """Kinoblick.exe on a clip of the work folder; its sent(): the MCI commands it has sent so far."""
+    trace = os.path.join(FOLDER.name, f"mci{len(STARTED)}.txt")
+    player = subprocess.Popen(["wine", PLAYER, WORK + clip, *words], stderr=open(trace, "wb"),
                               env=dict(os.environ, WINEDEBUG="-all,trace+mci"))
-    player.sent = []
-    def read_trace():
-        for line in player.stderr:
-            player.sent += [command.decode("latin-1") for command in re.findall(rb'mciSendStringW \(L"([^"]*)', line)]
-    threading.Thread(target=read_trace, daemon=True).start()
+    player.sent = lambda: re.findall(r'mciSendStringW \(L"([^"]*)', open(trace, encoding="latin-1").read())
     STARTED.append(player)
     return player
 
 
-def press(player, key, reaction, then_hold=0.0):
-    """Holds the key down until the reaction shows (the player polls the key once a pass, however
-    long a pass takes on a busy machine), then then_hold seconds longer."""
-    subprocess.run(["xdotool", "keydown", key], check=True)
+def press_space(player, reaction):
+    """Holds Space down until the reaction shows: the player polls it once a pass, however long a pass takes."""
+    subprocess.run(["xdotool", "keydown", "space"], check=True)
     try:
-        wait_for(reaction, f"the reaction to {key}", player, 20)
-        time.sleep(then_hold)
+        wait_for(reaction, "the reaction to Space", player, 20)
     finally:
-        subprocess.run(["xdotool", "keyup", key], check=True)
+        subprocess.run(["xdotool", "keyup", "space"], check=True)
 
 
-def mpeg_paused_and_resumed(clip):
-    """Scaled: Space held pauses it once; paused, the window, the picture on the background, and
-    the clip outlives its length; a second Space resumes it and it ends by itself."""
-    player = start(clip, "1")
-    wait_for(lambda: "STATUS VIDEO POSITION" in player.sent, "the playback loop", player)
-    press(player, "space", lambda: "PAUSE VIDEO" in player.sent, then_hold=1.5)   # past the auto-repeat
-    paused_at = time.monotonic()
-    wait_for(main_window_right, "the main window", player)
-    wait_for(lambda: shows(SCALED, MPEG_BACKGROUND), "the picture", player)
-    time.sleep(max(0.0, paused_at + SECONDS + 1 - time.monotonic()))   # longer than the whole clip
-    assert player.poll() is None, "the paused clip ended"
-    plays = player.sent.count("PLAY VIDEO")
-    press(player, "space", lambda: player.sent.count("PLAY VIDEO") > plays)
-    assert player.sent.count("PAUSE VIDEO") == 1, f"{player.sent.count('PAUSE VIDEO')} pauses for one press"
-    assert (code := player.wait(20)) == 0, f"exit code {code}"
-
-
-def scaled_once(clip, background):
-    """Scaled and played once: the picture fills the screen's width and the clip ends by itself."""
+def scaled_once(clip, background, pause=False):
+    """Scaled and played once: the picture fills the screen's width and the clip ends by itself.
+    pause: Space pauses it; paused, the window is right, the picture shows and the clip outlives its
+    length; a second Space resumes it."""
     player = start(clip, "1", "0")
+    if pause:
+        wait_for(lambda: "STATUS VIDEO POSITION" in player.sent(), "the playback loop", player)
+        press_space(player, lambda: "PAUSE VIDEO" in player.sent())
+        wait_for(main_window_right, "the main window", player)
     wait_for(lambda: shows(SCALED, background), "the picture", player)
+    if pause:
+        time.sleep(SECONDS + 1)   # longer than the whole clip
+        assert player.poll() is None, "the paused clip ended"
+        press_space(player, lambda: player.sent().count("PLAY VIDEO") > 1)
     assert (code := player.wait(20)) == 0, f"exit code {code}"
 
 
 # The MP4 and the MJPEG AVI reach the MPEG device through the second try.
-CASES = [("clip.mpg", mpeg_paused_and_resumed), ("clip.mp4", scaled_once, MPEG_BACKGROUND),
-         ("mjpeg.avi", scaled_once, MPEG_BACKGROUND), ("clip.avi", scaled_once, BLACK)]
+CASES = [("clip.mpg", MPEG_BACKGROUND, True), ("clip.mp4", MPEG_BACKGROUND), ("mjpeg.avi", MPEG_BACKGROUND),
+         ("clip.avi", BLACK)]
 
 
 def make_clips():
@@ -108,6 +93,22 @@ def make_clips():
                         os.path.join(FOLDER.name, name)], check=True)
 
 
+def run(cases, check):
+    """check(*case) for every case, its verdict printed (failed: an assertion, a time-out); the number failed."""
+    failed = 0
+    for case in cases:
+        try:
+            check(*case)
+            print(f"ok     {case[0]}", flush=True)
+        except (AssertionError, subprocess.TimeoutExpired) as failure:
+            failed += 1
+            print(f"FAILED {case[0]}: {failure}", flush=True)
+        for player in STARTED:
+            player.kill()   # nothing when it has ended
+    print(f"{len(cases) - failed} passed, {failed} failed")
+    return failed
+
+
 def main():
     global PLAYER, PROBE
     PLAYER, PROBE = map(os.path.abspath, sys.argv[1:3])
@@ -115,19 +116,7 @@ def main():
     # Where GStreamer never ran, its first opens fail while it builds its plug-in registry.
     wait_for(lambda: subprocess.run(["wine", PROBE, "open", WORK + "clip.mpg"], capture_output=True).returncode == 0,
              "GStreamer", timeout=120)
-    failed = 0
-    for clip, case, *words in CASES:
-        started = time.monotonic()
-        try:
-            case(clip, *words)
-            print(f"ok     {case.__name__} {clip} ({time.monotonic() - started:.1f} s)", flush=True)
-        except (AssertionError, subprocess.TimeoutExpired) as failure:
-            failed += 1
-            print(f"FAILED {case.__name__} {clip}: {failure}", flush=True)
-        for player in STARTED:
-            player.kill()   # nothing when it has ended
-    print(f"{len(CASES) - failed} passed, {failed} failed")
-    return failed
+    return run(CASES, scaled_once)
 
 
 if __name__ == "__main__":

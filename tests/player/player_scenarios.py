@@ -1,27 +1,27 @@
 #!/usr/bin/env python3
-"""Runs the player against a scripted MCI device (this program), one process per scenario, and
-checks in order the MCI commands it sends, its message boxes and the background it leaves in its
-back buffer; and its exit code.   player_scenarios.py scripted_player.exe   (needs DISPLAY, WINEPREFIX)
-"""
+"""Runs the player against a scripted MCI device (this program), one process per scenario, and checks
+in order the MCI commands it sends and its message boxes, and its exit code.
+player_scenarios.py scripted_player.exe   (needs DISPLAY, WINEPREFIX)"""
 import contextlib
 import fnmatch
 import os
 import re
 import subprocess
 import sys
-import tempfile
+
+sys.dont_write_bytecode = True   # no cache files in the source tree
+import player_e2e as e2e  # noqa: E402   the work folder and the case runner
 
 START = ["SET VIDEO TIME FORMAT FRAMES", "PLAY VIDEO", "STATUS VIDEO LENGTH",
          "WHERE VIDEO SOURCE", "WHERE VIDEO SOURCE", "WINDOW VIDEO HANDLE [1-9]*"]
 POSITION, MODE, REWIND = "STATUS VIDEO POSITION", "STATUS VIDEO MODE", ["SEEK VIDEO TO 0", "PLAY VIDEO"]
 PASS = [POSITION, MODE]
-END = {"MPEG": ["background 100010", "CLOSE VIDEO"], "AVI": ["background 000000", "CLOSE VIDEO"]}
 USAGE_TEXT = ("Kinoblick.exe P1 (P2) (P3)\r\rP1:\rPfad + Dateiname\r\rP2: (optional)\r1 = auf Vollbild skalieren\r"
               "0 = 100% Größe, zentrieren\r\rP3: (optional)\r1 = Endloswiederholung\r0 = einmal abspielen\r")
-CANNOT_PLAY = "Datei konnte nicht abgespielt werden:\r\r"
-# A device that opens anything, reports a 100-frame 352 x 288 medium and is at its end at once.
+CANNOT_PLAY = "box main\tKinoblick\tDatei konnte nicht abgespielt werden:\r\r"
+# A device that opens anything, has a 100-frame 352 x 288 medium at its end at once, answers the rest with nothing.
 DEVICE = {"OPEN *": ["1"], "STATUS VIDEO LENGTH": ["100"], "WHERE VIDEO SOURCE": ["0 0 352 288"],
-          POSITION: ["100"], MODE: ["playing"]}
+          POSITION: ["100"], MODE: ["playing"], "*": [""]}
 PUT = "PUT VIDEO DESTINATION AT "
 CENTRED, SCALED = PUT + "336 240 352 288", PUT + "0 -35 1024 838"
 
@@ -33,19 +33,17 @@ def opening(name, *kinds):
 
 
 def played(name, kinds, put_command, loop):
-    """Opened (the last of kinds succeeding), started, placed, the loop's commands, closed."""
-    return opening(name, *kinds) + START + [put_command] + loop + END[kinds[-1]]
+    return opening(name, *kinds) + START + [put_command] + loop + ["CLOSE VIDEO"]
 
 
 def scenario(name, args, expected, device=(), triggers=()):
     """device: replies by command pattern, the last one repeated ("!n": MCI error n); triggers:
     (command pattern, its how-manieth match, action done before the device answers)."""
-    return dict(name=name, args=args, expected=expected, device={**DEVICE, **dict(device)}, triggers=triggers)
+    return name, args, expected, {**DEVICE, **dict(device)}, triggers
 
 
 def cannot_play(name, args, opens, device=(("OPEN *", ["!275"]),)):
-    """The open commands, then the notice naming the file as typed, owned by the main window."""
-    return scenario(name, args, opens + [f"box main\tKinoblick\t{CANNOT_PLAY}{args[0]}"], device)
+    return scenario(name, args, opens + [CANNOT_PLAY + args[0]], device)
 
 
 SCENARIOS = [
@@ -54,38 +52,30 @@ SCENARIOS = [
     *[scenario(f"suffix {name}", [name], played(name, [kind], CENTRED, PASS[:1]))
       for kind, names in [("MPEG", "film.MPG|film.mpeg|clip.mpeg2|disc.svcd|track.MP3|avseq01.dat|film.mpe"),
                           ("AVI", "film.avi|film.mp4|a.b|mpg|mein clip.avi")] for name in names.split("|")],
-    # Placement: every nonzero P2 scales to the screen width, 0 or a word centres; MPEG pictures
-    # taller than wide are turned, AVI pictures never; a device without a picture size: the screen.
-    # A name outside the list that the AVI device cannot open is an MPEG medium when the MPEG
-    # device opens it on the second try.
+    # Placement: every nonzero P2 scales to the screen width, 0 or a word centres; MPEG pictures taller
+    # than wide are turned, AVI pictures never; a device without a picture size: the screen. A name outside
+    # the list that the AVI device cannot open is an MPEG medium when the MPEG device opens it on the second try.
     *[scenario(f"placed: {name} {source!r} P2 {scale}", [name, scale], played(name, kinds.split(), put, PASS[:1]),
                device=[("WHERE VIDEO SOURCE", [source]), ("OPEN *", ["!266"] * kinds.count(" ") + ["1"])])
       for name, kinds, source, scale, put in [
-          ("film.mpg", "MPEG", "0 0 352 288", "1", SCALED), ("film.mpg", "MPEG", "0 0 288 352", "2", SCALED),
-          ("film.mpg", "MPEG", "0 0 352 288", "voll", CENTRED), ("film.avi", "AVI", "", "1", PUT + "0 0 1024 768"),
-          ("film.avi", "AVI", "0 0 288 352", "0", PUT + "368 208 288 352"),
+          ("film.mpg", "MPEG", "0 0 288 352", "2", SCALED), ("film.avi", "AVI", "", "1", PUT + "0 0 1024 768"),
+          ("film.avi", "AVI", "0 0 288 352", "voll", PUT + "368 208 288 352"),
           ("film.mp4", "AVI MPEG", "0 0 288 352", "1", SCALED)]],
-    # Notices.
-    scenario("no words: usage notice only", [], [f"box none\tKinoblick Aufruf:\t{USAGE_TEXT}"]),
+    scenario("no words: usage notice only", [], ["box none\tKinoblick Aufruf:\t" + USAGE_TEXT]),
     cannot_play("MPEG name fails: notice, no second try", ["film.mpg", "1", "1"], opening("film.mpg", "MPEG")),
-    cannot_play("AVI and MPEG fail: notice", ["film.mkv"], opening("film.mkv", "AVI", "MPEG"),
-                device=[("OPEN *", ["!266", ""])]),
+    cannot_play("AVI, MPEG fail: notice", ["film.mkv"], opening("film.mkv", "AVI", "MPEG"), [("OPEN *", ["!266", ""])]),
     cannot_play("missing file, a name longer than a path may be: no short path, no second try",
                 ["x" * 600 + ".avi"], ["OPEN  TYPE AVIVIDEO ALIAS VIDEO"]),
-    # Loop.
     scenario("once: a length of 0 is no end, a stopped device is; P3 not a number plays once",
-             ["film.avi", "0", "immer"], played("film.avi", ["AVI"], CENTRED, PASS * 2),
-             device=[("STATUS VIDEO LENGTH", ["0"]), (POSITION, ["0"]), (MODE, ["playing", "stopped"])],
-             triggers=[(MODE, 3, "key 27")]),
-    scenario("repeat: from the beginning in the pass that sees the end or a device stopped short of it",
-             ["film.mpg", "0", "1"],
+             ["film.avi", "0", "immer"], played("film.avi", ["AVI"], CENTRED, PASS * 2), triggers=[(MODE, 3, "key 27")],
+             device=[("STATUS VIDEO LENGTH", ["0"]), (POSITION, ["0"]), (MODE, ["playing", "stopped"])]),
+    scenario("repeat: rewound in the pass that sees the end or a device stopped short of it", ["film.mpg", "0", "1"],
              played("film.mpg", ["MPEG"], CENTRED, PASS + [POSITION, REWIND[0], MODE, REWIND[1]] + PASS + REWIND + PASS),
              device=[(POSITION, ["50", "100", "99", "3"]), (MODE, ["playing", "stopped", "stopped", "playing"])],
              triggers=[(MODE, 4, "key 27")]),
     scenario("Escape before the loop: closed at once", ["film.mpg", "0", "1"],
              played("film.mpg", ["MPEG"], CENTRED, []), triggers=[("PUT VIDEO DESTINATION*", 1, "key 27")]),
-    scenario("one long Space press pauses once, the next resumes, also a pause the device reports as stopped;"
-             " a key after Escape in a pass goes on",
+    scenario("Space: one long press pauses once, the next resumes a pause seen as stopped; a key after Escape goes on",
              ["film.mpg", "0", "1"], played("film.mpg", ["MPEG"], CENTRED, PASS * 4 + [MODE, "PAUSE VIDEO"]
                                             + PASS * 5 + [MODE, "PLAY VIDEO"] + PASS * 2),
              device=[(POSITION, ["1"]), (MODE, ["playing"] * 5 + ["paused"] + ["stopped"] * 5 + ["playing"])],
@@ -95,41 +85,32 @@ SCENARIOS = [
 ]
 
 
-def answer(case, reported):
+def answer(device, triggers, reported):
     """The scripted device's lines for the last command reported: triggered actions, then its reply."""
     command = reported[-1]
-    lines = [f"do {action}" for pattern, count, action in case["triggers"]
+    lines = [f"do {action}" for pattern, count, action in triggers
              if fnmatch.fnmatchcase(command, pattern) and len(fnmatch.filter(reported, pattern)) == count]
-    replies = next((replies for pattern, replies in case["device"].items() if fnmatch.fnmatchcase(command, pattern)),
-                   [""])
+    replies = next(replies for pattern, replies in device.items() if fnmatch.fnmatchcase(command, pattern))
     reply = replies.pop(0) if len(replies) > 1 else replies[0]
-    return lines + [f"fail {reply[1:]}" if reply.startswith("!") else f"ok {reply}"]
+    return "".join(f"{line}\n" for line in lines + [f"fail {reply[1:]}" if reply[:1] == "!" else f"ok {reply}"])
 
 
-def main():
-    failed, work = 0, tempfile.TemporaryDirectory()   # removed when the driver ends
-    for case in SCENARIOS:
-        if case["args"] and len(case["args"][0]) < 255:   # the medium, unless no file can have its name
-            open(os.path.join(work.name, case["args"][0]), "wb").close()
-        player = subprocess.Popen(["timeout", "60", "wine", os.path.abspath(sys.argv[1]), *case["args"]], cwd=work.name,
-                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        reported = []
-        for line in player.stdout:   # each ends in CR LF
-            kind, _, payload = line[:-2].decode("cp1252").partition("\t")
-            reported.append(payload if kind == "mci" else f"{kind} {payload}")
-            with contextlib.suppress(BrokenPipeError):   # the player has gone; its exit code tells
-                if kind == "mci":
-                    player.stdin.write("".join(f"{l}\n" for l in answer(case, reported)).encode("cp1252"))
-                    player.stdin.flush()
-        expected, exit_code = case["expected"], player.wait()
-        good = not exit_code and len(reported) == len(expected) and all(map(fnmatch.fnmatchcase, reported, expected))
-        print("ok     " + case["name"] if good else f"FAILED {case['name']}\n  exit code {exit_code} (124: hung)\n"
-              "  got      " + "\n           ".join(map(repr, reported))
-              + "\n  expected " + "\n           ".join(map(repr, expected)), flush=True)
-        failed += not good
-    print(f"{len(SCENARIOS) - failed} passed, {failed} failed")
-    return failed
+def check(name, args, expected, device, triggers):
+    if args and len(args[0]) < 255:   # the medium, unless no file can have its name
+        open(os.path.join(e2e.FOLDER.name, args[0]), "wb").close()
+    player = subprocess.Popen(["timeout", "60", "wine", os.path.abspath(sys.argv[1]), *args], cwd=e2e.FOLDER.name,
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, bufsize=0)
+    reported = []
+    for line in player.stdout:   # each ends in CR LF
+        reported.append(line[:-2].decode("cp1252"))
+        with contextlib.suppress(BrokenPipeError):   # the player has gone; its exit code tells
+            if not reported[-1].startswith("box "):
+                player.stdin.write(answer(device, triggers, reported).encode("cp1252"))
+    exit_code = player.wait()
+    assert not exit_code and len(reported) == len(expected) and all(map(fnmatch.fnmatchcase, reported, expected)), (
+        f"exit code {exit_code} (124: hung)\n  got      " + "\n           ".join(map(repr, reported))
+        + "\n  expected " + "\n           ".join(map(repr, expected)))
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(e2e.run(SCENARIOS, check))

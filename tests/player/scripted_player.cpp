@@ -1,17 +1,14 @@
 // The player on the real runtime with a scripted MCI device: the driver at the other end of the
-// standard handles (player_scenarios.py). Lines out, tab-separated, end in CR LF (text mode):
-//   mci <command>, answered by the driver; box <owner: main|none|other> <caption> <text>, a message
-//   box, answered with OK; background <BBGGRR>, the back buffer's colour as CLOSE VIDEO is sent.
+// standard handles (player_scenarios.py). Lines out end in CR LF (text mode): each MCI command,
+// answered by the driver; "box <owner: main|none|other>", tab, caption, tab, text: a message box,
+// answered with OK.
 // Lines in, per command: "do <action>" any number of times (space-down, space-up: injected key
 // events; key <code>: stored as the last key), then "ok <reply>" or "fail <MCI error>".
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <iostream>
 #include <string>
 
-#include "kernel/gui_request.h"
 #include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
 #include "player/player.h"
@@ -19,18 +16,10 @@
 
 namespace {
 
-// One line from the driver, without its end; the empty text once it has gone.
-std::string ReadLine()
-{
-    char line[512] = {};
-    std::fgets(line, sizeof line, stdin);
-    return std::string(line, std::strcspn(line, "\n"));
-}
-
 void Act(const std::string& action)
 {
     if (action.compare(0, 4, "key ") == 0)
-        return StoreInterlocked(runtime.lastKey, std::atoi(action.c_str() + 4));
+        return StoreInterlocked(runtime.lastKey, std::stoi(action.substr(4)));
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = VK_SPACE;
@@ -42,21 +31,12 @@ void Act(const std::string& action)
 
 MCIERROR WINAPI ScriptedDevice(LPCSTR command, LPSTR reply, UINT replyCapacity, HWND)
 {
-    if (lstrcmpA(command, "CLOSE VIDEO") == 0) {
-        COLORREF colour = CLR_INVALID;
-        RunOnGuiThread([](void* pixel) -> int32_t {   // the back buffer belongs to the GUI thread
-            *static_cast<COLORREF*>(pixel) = GetPixel(runtime.backBufferDc, 0, 0);
-            return 0;
-        }, &colour);
-        std::printf("background\t%06lX\n", static_cast<unsigned long>(colour));
-    }
-    std::printf("mci\t%s\n", command);
-    std::fflush(stdout);
-    std::string line = ReadLine();
-    for (; line.compare(0, 3, "do ") == 0; line = ReadLine())
+    std::cout << command << std::endl;
+    std::string line;
+    while (std::getline(std::cin, line) && line.compare(0, 3, "do ") == 0)
         Act(line.substr(3));
     if (line.compare(0, 5, "fail ") == 0)
-        return static_cast<MCIERROR>(std::atoi(line.c_str() + 5));
+        return static_cast<MCIERROR>(std::stoi(line.substr(5)));
     lstrcpynA(reply, line.size() > 3 ? line.c_str() + 3 : "", static_cast<int>(replyCapacity));
     return 0;
 }
@@ -71,9 +51,8 @@ LRESULT CALLBACK AnswerBox(int code, WPARAM wParam, LPARAM lParam)
         GetWindowTextA(box, caption, sizeof caption);
         GetDlgItemTextA(box, 0xFFFF, text, sizeof text);   // the text control of a message box
         HWND owner = GetWindow(box, GW_OWNER);
-        std::printf("box\t%s\t%s\t%s\n", owner == nullptr ? "none" : owner == runtime.mainWindow ? "main" : "other",
-                    caption, text);
-        std::fflush(stdout);
+        std::cout << "box " << (owner == nullptr ? "none" : owner == runtime.mainWindow ? "main" : "other") << '\t'
+                  << caption << '\t' << text << std::endl;
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

@@ -1,9 +1,7 @@
-// Looks at the desktop for the end-to-end tests, in the Wine prefix of the program under test:
-//   window_probe find <class>   the visible top-level window of that class: its title, "topmost"
-//                               or "-", "popup" (without a caption) or "-", its rectangle; exit
-//                               code 1 when there is none
-//   window_probe open <path>    opens the file with the MPEG device and closes it; exit code: the
-//                               open's MCI error
+// Looks at the desktop for the end-to-end tests, in the Wine prefix of the program under test.
+//   window_probe find <class>: the visible top-level window of that class: its title, "topmost" or
+//     "-", "popup" (without a caption) or "-", its rectangle; exit code 1 when there is none
+//   window_probe open <path>: opens and closes the file with the MPEG device; exit code: its MCI error
 #include <windows.h>
 #include <mmsystem.h>
 
