@@ -89,6 +89,18 @@ uint32_t PaddingWidth(bool rest, int32_t columns)
     return width > 0 ? static_cast<uint32_t>(width) : 0;
 }
 
+// Padding of more than a window of lines only scrolls blank lines through the window: whole lines
+// of it are left out, which leaves the same picture and the same cursor. A field width near 2^31
+// would otherwise keep the GUI thread printing blank lines for hours.
+void LeaveOutWholeBlankLines(PendingText& pending, int32_t columns)
+{
+    int32_t rows = runtime.clientHeight / AtLeastOne(runtime.lineHeight);
+    uint32_t line = static_cast<uint32_t>(AtLeastOne(columns));
+    uint32_t window = static_cast<uint32_t>((rows > 0 ? rows : 0) + 2) * line;
+    if (pending.blanks > window)
+        pending.blanks = window + (pending.blanks - window) % line;
+}
+
 // One line's piece of the pending text, with the device contexts prepared. Returns true when
 // the text was broken at the right edge and a rest remains.
 bool PrintPiece(PendingText& pending, int32_t lineEnd, bool wrap, bool pad, bool rest)
@@ -97,6 +109,8 @@ bool PrintPiece(PendingText& pending, int32_t lineEnd, bool wrap, bool pad, bool
     uint32_t fieldWidth = PaddingWidth(rest, columns);
     if (pad && pending.Length() < fieldWidth)
         pending.blanks += fieldWidth - pending.Length();
+    if (wrap)
+        LeaveOutWholeBlankLines(pending, columns);
 
     int32_t room = columns - runtime.textColumn;
     // Compared unsigned: a cursor beyond the right edge (negative room) never breaks.

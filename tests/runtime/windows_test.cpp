@@ -287,6 +287,12 @@ TEST(PrintText, CursorWrapPaddingAndScrolling)
         PrintText("x", 1, 0, 0);
         EXPECT_EQ(runtime.textRow, row);
     }
+    runtime.printFieldWidth = INT32_MAX;   // a window of blank lines rather than 2^31 blanks, then the text
+    PrintText("42", 1, 1, 1);
+    int32_t columns = runtime.clientWidth / runtime.charWidth;
+    EXPECT_TRUE(runtime.textRow == visible - 1 && runtime.textColumn == columns &&
+                Cells(visible - 1, columns - 3, columns - 1) == " XX");
+    runtime.printFieldWidth = 0;
 }
 
 }  // namespace
