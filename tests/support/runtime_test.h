@@ -19,10 +19,7 @@ constexpr DWORD patience = 10000;   // milliseconds; reached only when something
 
 void PrepareRuntimeTests();   // a test program's own set-up, on the program thread; none by default
 
-struct Scenario {
-    const char* name;
-    void (*run)();
-};
+struct Scenario { const char* name; void (*run)(); };
 void RunScenarioNamedOnCommandLine(std::initializer_list<Scenario> scenarios);   // ends the process
 
 int32_t CallOnGuiThread(const void* function, std::initializer_list<DWORD> arguments = {});
