@@ -95,10 +95,10 @@ uint32_t PaddingWidth(bool rest, int32_t columns)
 void LeaveOutWholeBlankLines(PendingText& pending, int32_t columns)
 {
     int32_t rows = runtime.clientHeight / AtLeastOne(runtime.lineHeight);
-    uint32_t line = static_cast<uint32_t>(AtLeastOne(columns));
-    uint32_t window = static_cast<uint32_t>((rows > 0 ? rows : 0) + 2) * line;
+    uint64_t line = static_cast<uint64_t>(AtLeastOne(columns));
+    uint64_t window = static_cast<uint64_t>((rows > 0 ? rows : 0) + 2) * line;
     if (pending.blanks > window)
-        pending.blanks = window + (pending.blanks - window) % line;
+        pending.blanks = static_cast<uint32_t>(window + (pending.blanks - window) % line);
 }
 
 // One line's piece of the pending text, with the device contexts prepared. Returns true when
