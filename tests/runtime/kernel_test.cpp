@@ -415,10 +415,13 @@ TEST(Resources, NothingGrowsOverAThousandCycles)
     Cycles(1000);
     std::vector<DWORD> after = Counts();
     runtime.mainWindowStyle = savedStyle;
+    // A leak in every cycle adds a thousand. The GDI slot also moves by a few dozen with the
+    // objects that controls and dialogs create once and keep, wherever they happen to land.
     const char* names[] = {"heap blocks", "GDI objects", "user objects", "GDI slot", "windows"};
+    const DWORD slack[] = {16, 16, 16, 100, 0};
     for (size_t i = 0; i < before.size(); ++i) {
         std::printf("%s %lu -> %lu\n", names[i], before[i], after[i]);
-        EXPECT_LE(after[i], before[i] + (i == 4 ? 0 : 16)) << names[i];
+        EXPECT_LE(after[i], before[i] + slack[i]) << names[i];
     }
     DWORD heap = Counts()[0];   // the shutdown operations free what the containers hold
     programBlocks.push_back(std::malloc(16));
