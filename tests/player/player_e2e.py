@@ -47,9 +47,14 @@ def main_window_right():
 def start(clip, *words):
     """Kinoblick.exe on a clip of the work folder; its sent(): the MCI commands it has sent so far."""
     trace = os.path.join(FOLDER.name, f"mci{len(STARTED)}.txt")
-    player = subprocess.Popen(["wine", PLAYER, WORK + clip, *words], stderr=open(trace, "wb"),
-                              env=dict(os.environ, WINEDEBUG="-all,trace+mci"))
-    player.sent = lambda: re.findall(r'mciSendStringW \(L"([^"]*)', open(trace, encoding="latin-1").read())
+    with open(trace, "wb") as log:   # the player's own handle stays open
+        player = subprocess.Popen(["wine", PLAYER, WORK + clip, *words], stderr=log,
+                                  env=dict(os.environ, WINEDEBUG="-all,trace+mci"))
+
+    def sent():
+        with open(trace, encoding="latin-1") as log:
+            return re.findall(r'mciSendStringW \(L"([^"]*)', log.read())
+    player.sent = sent
     STARTED.append(player)
     return player
 
