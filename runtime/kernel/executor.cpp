@@ -9,6 +9,7 @@
 #include "kernel/gui_request.h"
 #include "kernel/message_flow_requests.h"
 #include "kernel/program_thread.h"
+#include "kernel/request_records.h"
 #include "kernel/runtime_state.h"
 #include "kernel/system_libraries.h"
 #include "kernel/windowing.h"
@@ -174,9 +175,11 @@ void DropRequest(WPARAM opcode, LPARAM block)
 // A posted request is carried out when the message that carries it is dispatched, whatever loop
 // took it from the queue: the GUI loop, the executor's own loops, or a modal loop of the system
 // (a dialog, a menu, a move or size loop) which would otherwise dispatch a thread message to no
-// window. The moment a request message leaves the queue, this hook readdresses it to the
-// request window. A message only looked at (a menu loop peeks, offers the message to the
-// filter hooks, and removes it afterwards) stays as it is, so nothing runs twice.
+// window. The moment a request message of the program leaves the queue, this hook readdresses it
+// to the request window and notes it as taken; one that a loop drops rather than dispatches is
+// carried out when control is back in one of the runtime's loops. A message only looked at (a menu
+// loop peeks, offers the message to the filter hooks, and removes it afterwards) stays as it is,
+// so nothing runs twice; a message that is no request of the program stays as it is and is refused.
 //
 // The hook also notes every quit message that leaves the queue: the emulator's move and size
 // loops end on a quit message without posting it again, and the GUI loop posts it again for them.
@@ -189,7 +192,8 @@ LRESULT CALLBACK TakeRequest(int code, WPARAM removal, LPARAM message)
 {
     MSG* taken = reinterpret_cast<MSG*>(message);
     if (code == HC_ACTION && (removal & PM_REMOVE)) {
-        if (taken->message == requestMessage) {
+        if (taken->message == requestMessage && taken->hwnd == nullptr &&
+            NoteRemovedRequest(taken->wParam, taken->lParam)) {
             taken->hwnd = runtime.requestWindow;
             taken->message = takenRequestMessage;
         } else if (taken->message == WM_QUIT) {
@@ -199,8 +203,6 @@ LRESULT CALLBACK TakeRequest(int code, WPARAM removal, LPARAM message)
     }
     return CallNextHookEx(requestTaker, code, removal, message);
 }
-
-}  // namespace
 
 void CreateControlHandler(CreateControlRequest& block)
 {
@@ -242,21 +244,25 @@ void InputPendingHandler(int32_t* pending)
     *pending = GetQueueStatus(QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON) != 0 ? 1 : 0;
 }
 
+}  // namespace
+
 // Opcodes without a handler here do nothing; those that signal still signal, so that no
 // requester waits forever. A requester that waits is released by the completion of its request
-// and by nothing else while the handler runs: the handler writes into its block until then.
+// and by nothing else while the handler runs: the handler writes into its block until then. A
+// message that is no request of the program is refused: nothing runs, nothing is signalled.
 void ExecuteGuiRequest(const MSG& message)
 {
-    WPARAM opcode = message.wParam - requestBase;  // unsigned: below the base wraps high
-    if (opcode > lastOpcode)
+    RequestRecord* record = ClaimRequest(message.wParam, message.lParam, false);
+    if (record == nullptr)
         return;
+    WPARAM opcode = OpcodeOf(message.wParam);
+    bool signals = opcode <= lastOpcode && OpcodeSignalsCompletion(static_cast<GuiOpcode>(opcode));
     void* block = reinterpret_cast<void*>(message.lParam);
-    bool signals = OpcodeSignalsCompletion(static_cast<GuiOpcode>(opcode));
     if (signals)
         BeginRequestWork();
     if (ProgramEndRequested()) {
         DropRequest(opcode, message.lParam);
-    } else {
+    } else if (opcode <= lastOpcode) {
         PrepareSystemLibrariesFor(static_cast<GuiOpcode>(opcode));
         switch (opcode) {
         case CreateMainWindowOpcode: CreateMainWindowHandler(static_cast<CreateMainWindowRequest*>(block)); break;
@@ -289,19 +295,51 @@ void ExecuteGuiRequest(const MSG& message)
         default: break;
         }
     }
+    FinishRequest(record);
     if (signals) {
         SignalDone();
         EndRequestWork();
     }
 }
 
+void ExecuteSentRequest(WPARAM wParam, LPARAM lParam)
+{
+    RequestRecord* record = ClaimRequest(wParam, lParam, true);
+    if (record == nullptr)
+        return;
+    switch (OpcodeOf(wParam)) {
+    case CallFunctionOpcode: CallFunctionHandler(*reinterpret_cast<CallFunctionRequest*>(lParam)); break;
+    case SleepOpcode: SleepHandler(lParam); break;
+    case InputPendingOpcode: InputPendingHandler(reinterpret_cast<int32_t*>(lParam)); break;
+    case CreateControlOpcode: CreateControlHandler(*reinterpret_cast<CreateControlRequest*>(lParam)); break;
+    case DestroyWindowOpcode: DestroyWindowHandler(*reinterpret_cast<DestroyWindowRequest*>(lParam)); break;
+    default: break;
+    }
+    FinishRequest(record);
+}
+
+// Only thread messages are posted requests; another program's message to the request window is
+// taken out of the runtime's loops and refused.
 bool CarryOutRequest(const MSG& message)
 {
     bool taken = message.message == takenRequestMessage && message.hwnd == runtime.requestWindow;
     if (!taken && message.message != requestMessage)
         return false;
-    ExecuteGuiRequest(message);
+    if (taken || message.hwnd == nullptr)
+        ExecuteGuiRequest(message);
     return true;
+}
+
+void NudgeGuiThread()
+{
+    PostMessageA(runtime.requestWindow, takenRequestMessage, 0, 0);
+}
+
+void CarryOutDroppedRequests()
+{
+    MSG message{runtime.requestWindow, takenRequestMessage, 0, 0, 0, {0, 0}};
+    for (int taken = 0; taken < requestRecordCount && TakeDroppedRequest(message.wParam, message.lParam); ++taken)
+        ExecuteGuiRequest(message);
 }
 
 void PostTakenQuitAgain()

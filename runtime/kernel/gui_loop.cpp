@@ -28,10 +28,8 @@ int RunGuiThread()
             RecordLastEvent(message);
             PulseEvent(runtime.messageEvent);
         }
+        CarryOutDroppedRequests();
         PostTakenQuitAgain();
-        // Between two messages of this loop no move or size loop and no call on this thread runs:
-        // a hold still in force would never be released (its window went inside the loop, or its
-        // message did not come from the system's loop), and the program would wait for good.
         LiftProgramHolds();
     }
 

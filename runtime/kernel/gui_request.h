@@ -1,9 +1,10 @@
 // The GUI request protocol: how the program thread has window work done on the GUI thread.
 //
 // A posted request is the thread message requestMessage sent to the GUI thread with
-// wParam = requestBase + opcode and the request block in lParam; the program thread then waits
-// on requestDoneEvent when the opcode signals completion. A synchronous request is the same
-// message sent to the hidden request window; SendMessageA returns when it has been carried out.
+// wParam = the tag of its record << 16 | requestBase + opcode and the request block in lParam; the
+// program thread then waits for it when the opcode signals completion. A synchronous request is
+// the same message sent to the hidden request window; SendMessageA returns when it has been
+// carried out. The GUI thread carries out only requests that were issued here (request_records.h).
 #pragma once
 #include <windows.h>
 
@@ -45,6 +46,14 @@ enum GuiOpcode : uint32_t {
     CreateToolTipOpcode = 26,
     lastOpcode = CreateToolTipOpcode
 };
+
+// The high half of a request message's wParam names the request's record (request_records.h): a
+// message that names none of the requests issued and not yet carried out is refused. The low half
+// is requestBase + opcode; a value below the base wraps high, out of the opcodes' range.
+inline WPARAM OpcodeOf(WPARAM wParam)
+{
+    return (wParam & 0xFFFF) - requestBase;
+}
 
 // Request blocks: plain 32-bit fields in protocol order. "out" fields are written by the GUI
 // thread before completion. Texts are the requester's; the executor never frees them.
@@ -166,9 +175,12 @@ struct FillListRequest {           // sends message with each text of list as lP
     const std::vector<RtString>* list;   // the list type of parameters
 };
 
-// GUI thread: runs the handler of a retrieved request message. Opcodes outside 0 to 26 are
-// ignored and not signalled; once the program's end was requested no request starts new work.
+
+// GUI thread: runs the handler of a retrieved posted request message. Opcodes outside 0 to 26
+// are ignored and not signalled; once the program's end was requested no request starts new work.
 void ExecuteGuiRequest(const MSG& message);
+// GUI thread: a synchronous request that reached the request window.
+void ExecuteSentRequest(WPARAM wParam, LPARAM lParam);
 
 // GUI thread, from the start of the GUI loop to its end: a request message is readdressed to the
 // request window as it leaves the queue, so that it is carried out exactly once, when the loop
@@ -186,8 +198,15 @@ void PostQuitAgain(WPARAM exitCode);
 // GUI thread, in the runtime's own loops: carries out the message when it is a request; false
 // for every other message.
 bool CarryOutRequest(const MSG& message);
+// GUI thread, between two messages of the runtime's own loops: carries out, in the order they
+// were issued, the posted requests that a loop took from the queue and dropped without
+// dispatching them (a program's window procedure may run such a loop).
+void CarryOutDroppedRequests();
+// Any thread: a message that names no request and that every loop dispatches to the request
+// window, where the dropped requests are then carried out.
+void NudgeGuiThread();
 
-// Program thread: posts a request; waits for completion when the opcode signals it.
+// Program thread: posts a request; waits for its completion when the opcode signals it.
 void PostGuiRequest(GuiOpcode opcode, void* block);
 bool OpcodeSignalsCompletion(GuiOpcode opcode);
 
@@ -199,13 +218,6 @@ void SendGuiRequest(GuiOpcode opcode, LPARAM argument);
 // one device context is not safe, so every drawing command goes through here.
 using GuiWork = int32_t(__cdecl*)(void* context);
 void RunOnGuiThread(GuiWork work, void* context);
-
-// GUI thread: the handlers that the request window shares with the executor.
-void CreateControlHandler(CreateControlRequest& block);
-void DestroyWindowHandler(DestroyWindowRequest& block);
-void CallFunctionHandler(CallFunctionRequest& block);
-void SleepHandler(LPARAM milliseconds);
-void InputPendingHandler(int32_t* pending);
 
 // Calls a function with count 32-bit arguments (first argument first), whether it removes its
 // arguments itself (__stdcall) or leaves that to the caller (__cdecl).

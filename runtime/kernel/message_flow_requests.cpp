@@ -68,21 +68,22 @@ void ProcessPendingHandler()
             PostQuitAgain(message.wParam);
             return;
         }
-        if (CarryOutRequest(message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        if (!CarryOutRequest(message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        CarryOutDroppedRequests();
     }
 }
 
 // The program is never held at a safe point while the hold runs (a move or size loop, or a
-// library call made on the GUI thread, may have asked for that): the hold waits for the program's
-// own EndHoldRequest, which a held program could never send.
+// library call made on the GUI thread, may ask for that): the hold waits for the program's own
+// EndHoldRequest, which a held program could never send.
 void HoldMessagesHandler()
 {
     Hold hold;
     holds.push_back(&hold);
-    int liftedHolds = LiftProgramHolds();
+    BeginMessageHold();
     MSG message;
     while (!hold.ended) {
         bool taken = hold.resumed ? GetMessageA(&message, nullptr, 0, 0) != -1 : NextHeldRequest(message);
@@ -94,8 +95,9 @@ void HoldMessagesHandler()
         }
         if (!CarryOutRequest(message))
             PassOn(message);
+        CarryOutDroppedRequests();
     }
-    RestoreProgramHolds(liftedHolds);
+    EndMessageHold();
     holds.pop_back();
 }
 

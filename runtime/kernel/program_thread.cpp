@@ -1,5 +1,8 @@
 #include "kernel/program_thread.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "kernel/gui_request.h"
 #include "kernel/runtime_state.h"
 
@@ -37,6 +40,7 @@ namespace {
 
 constexpr DWORD endGraceMilliseconds = 2000;   // for the next safe point after the loop ended
 constexpr DWORD stopRetryMilliseconds = 25;    // between looks at where the thread stands
+constexpr int idleLooksToStop = 4;             // looks without processor time: it waits
 constexpr int stopAttempts = 200;              // then it is ended wherever it stands
 
 // Waits up to timeout for the program thread to end, answering synchronous requests meanwhile.
@@ -66,21 +70,37 @@ bool InProgramModule(DWORD address)
     return address >= start && address - start < nt->OptionalHeader.SizeOfImage;
 }
 
-// Ends a program thread that reaches no safe point (a computation without runtime calls): only
-// while it executes the program's own code, which holds no lock of the system (heap, loader,
-// MCI). A thread that never gets there is ended anyway after stopAttempts looks.
-void StopProgramThreadInOwnCode()
+// The processor time the thread has used, in 100 ns.
+ULONGLONG ThreadTime(HANDLE thread)
+{
+    FILETIME created, ended, kernel, user;
+    if (!GetThreadTimes(thread, &created, &ended, &kernel, &user))
+        return 0;
+    ULARGE_INTEGER inKernel{{kernel.dwLowDateTime, kernel.dwHighDateTime}};
+    ULARGE_INTEGER inUser{{user.dwLowDateTime, user.dwHighDateTime}};
+    return inKernel.QuadPart + inUser.QuadPart;
+}
+
+// Ends a program thread that reaches no safe point: while it executes the program's own code
+// (a computation without runtime calls), which holds no lock of the system (heap, loader, MCI),
+// or once it has used no processor time for several looks: then it waits, and not for input
+// (its events were set when the end was requested), for something that does not come. A thread
+// that does neither is ended anyway after stopAttempts looks.
+void StopProgramThread()
 {
     HANDLE thread = runtime.programThreadHandle;
+    ULONGLONG usedBefore = ThreadTime(thread);
+    int idleLooks = 0;
     for (int attempt = 0; attempt < stopAttempts; ++attempt) {
         if (SuspendThread(thread) != static_cast<DWORD>(-1)) {
             CONTEXT context{};
             context.ContextFlags = CONTEXT_CONTROL;
-            if (GetThreadContext(thread, &context) && InProgramModule(context.Eip)) {
-                TerminateThread(thread, 0);
-                WaitForSingleObject(thread, INFINITE);
-                return;
-            }
+            bool ownCode = GetThreadContext(thread, &context) && InProgramModule(context.Eip);
+            ULONGLONG used = ThreadTime(thread);
+            idleLooks = used == usedBefore ? idleLooks + 1 : 0;
+            usedBefore = used;
+            if (ownCode || idleLooks >= idleLooksToStop)
+                break;
             ResumeThread(thread);
         }
         if (WaitAnsweringRequests(stopRetryMilliseconds))
@@ -95,13 +115,29 @@ bool OnProgramThread()
     return GetCurrentThreadId() == runtime.programThreadId;
 }
 
-int programHolds;       // GUI thread only: holds in force
-int requestsAtWork;     // GUI thread only: signalling requests whose handlers run
+std::vector<const void*> programHolds;   // GUI thread only: the keys of the holds in force
+int messageHolds;                         // GUI thread only: message holds running
+int requestsAtWork;                       // GUI thread only: signalling requests whose handlers run
 
 void ReleaseEndWaiters()
 {
     if (requestsAtWork == 0 && ProgramEndRequested())
         SetEvent(runtime.programEndEvent);
+}
+
+// The program is held while a hold is in force and no message hold runs.
+void UpdateProgramHold()
+{
+    bool hold = !programHolds.empty() && messageHolds == 0;
+    if (hold == (runtime.programHoldRequested != 0))
+        return;
+    if (hold) {
+        ResetEvent(runtime.programReleaseEvent);
+        StoreInterlocked(runtime.programHoldRequested, 1);
+    } else {
+        StoreInterlocked(runtime.programHoldRequested, 0);
+        SetEvent(runtime.programReleaseEvent);
+    }
 }
 
 }  // namespace
@@ -110,7 +146,8 @@ void PrepareSafePoints()
 {
     runtime.programEndRequested = 0;
     runtime.programHoldRequested = 0;
-    programHolds = 0;
+    programHolds.clear();
+    messageHolds = 0;
     requestsAtWork = 0;
     runtime.programEndEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     runtime.programReleaseEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
@@ -120,7 +157,7 @@ void WaitForProgramThreadEnd()
 {
     RequestProgramEnd();
     if (!WaitAnsweringRequests(endGraceMilliseconds))
-        StopProgramThreadInOwnCode();
+        StopProgramThread();
     CloseHandle(runtime.programEndEvent);
     CloseHandle(runtime.programReleaseEvent);
     runtime.programEndEvent = nullptr;
@@ -139,9 +176,14 @@ void ProgramThreadSafePoint()
         ExitThread(0);
 }
 
+// Set, not pulsed: a program about to wait passes as well, and goes on to its next safe point.
 void RequestProgramEnd()
 {
-    StoreInterlocked(runtime.programEndRequested, 1);
+    if (InterlockedExchange(&runtime.programEndRequested, 1) == 0) {
+        for (HANDLE input : {runtime.anyInputEvent, runtime.keyOrWindowEvent, runtime.characterEvent,
+                             runtime.mouseOrCommandEvent, runtime.messageEvent})
+            SetEvent(input);
+    }
     ReleaseEndWaiters();
 }
 
@@ -161,34 +203,42 @@ void EndRequestWork()
     ReleaseEndWaiters();
 }
 
-void HoldProgramThread()
+void HoldProgramThread(const void* key)
 {
-    if (programHolds++ > 0)
+    programHolds.push_back(key);
+    UpdateProgramHold();
+}
+
+void ReleaseProgramThread(const void* key)
+{
+    auto hold = std::find(programHolds.rbegin(), programHolds.rend(), key);
+    if (hold != programHolds.rend())
+        programHolds.erase(std::next(hold).base());
+    UpdateProgramHold();
+}
+
+void ReleaseProgramHoldsOf(const void* key)
+{
+    programHolds.erase(std::remove(programHolds.begin(), programHolds.end(), key), programHolds.end());
+    UpdateProgramHold();
+}
+
+void BeginMessageHold()
+{
+    ++messageHolds;
+    UpdateProgramHold();
+}
+
+void EndMessageHold()
+{
+    --messageHolds;
+    UpdateProgramHold();
+}
+
+void LiftProgramHolds()
+{
+    if (programHolds.empty())
         return;
-    ResetEvent(runtime.programReleaseEvent);
-    StoreInterlocked(runtime.programHoldRequested, 1);
-}
-
-void ReleaseProgramThread()
-{
-    if (programHolds == 0 || --programHolds > 0)
-        return;
-    StoreInterlocked(runtime.programHoldRequested, 0);
-    SetEvent(runtime.programReleaseEvent);
-}
-
-int LiftProgramHolds()
-{
-    int holds = programHolds;
-    if (holds > 0) {
-        programHolds = 1;
-        ReleaseProgramThread();
-    }
-    return holds;
-}
-
-void RestoreProgramHolds(int holds)
-{
-    for (; holds > 0; --holds)
-        HoldProgramThread();
+    programHolds.clear();
+    UpdateProgramHold();
 }

@@ -27,8 +27,8 @@ void PrepareSafePoints();
 // on the GUI thread, a quit message from another program, the main window's end): asks the
 // program thread to end at its next safe point and waits for it, answering synchronous requests
 // meanwhile, so that a program thread caught in one is never left blocked. The wait is bounded: a
-// program thread that reaches no safe point is ended while it runs the program's own code, where
-// it holds no lock of the system.
+// program thread that reaches no safe point is ended where it holds no lock of the system, while
+// it runs the program's own code or while it waits without running.
 void WaitForProgramThreadEnd();
 
 // Program thread: the safe point of every runtime entry (waits, requests, MCI commands, library
@@ -36,10 +36,11 @@ void WaitForProgramThreadEnd();
 // requested and waits while the GUI thread holds the program. Does nothing on other threads.
 void ProgramThreadSafePoint();
 
-// GUI thread: the main window is gone; the program thread ends at its next safe point, and
-// requests start no new work. A program thread waiting for a request is released at once, unless
-// that request is being carried out: then by its completion, after the handler has written the
-// request's block for the last time.
+// GUI thread: the main window is gone, or a fatal error was reported; the program thread ends at
+// its next safe point, and requests start no new work. A program thread waiting for a request is
+// released at once, unless that request is being carried out: then by its completion, after the
+// handler has written the request's block for the last time. One waiting for input (the input
+// events, messageEvent) is woken.
 void RequestProgramEnd();
 bool ProgramEndRequested();
 
@@ -47,12 +48,17 @@ bool ProgramEndRequested();
 void BeginRequestWork();
 void EndRequestWork();
 
-// GUI thread: the program stops at its next safe point until every hold is released (move and
-// size loops, library calls made on the GUI thread). Holds nest.
-void HoldProgramThread();
-void ReleaseProgramThread();
+// GUI thread: holds of the program, each under a key: the window whose move or size loop runs, or
+// a caller's own (a library call made on the GUI thread). While one is in force the program stops
+// at its next safe point, unless a message hold runs: that one waits for the program's own
+// requests, so the program stays free as long as it runs, whatever happens meanwhile.
+void HoldProgramThread(const void* key);
+void ReleaseProgramThread(const void* key);    // one hold of the key
+void ReleaseProgramHoldsOf(const void* key);   // every hold of the key: its window has gone
+void BeginMessageHold();
+void EndMessageHold();
 
-// GUI thread: lets a held program run while the GUI thread waits for it; returns the holds that
-// RestoreProgramHolds puts back afterwards.
-int LiftProgramHolds();
-void RestoreProgramHolds(int holds);
+// GUI thread, between two messages of the GUI loop: no move or size loop and no call on this
+// thread runs there, so a hold still recorded would never be released (its window went inside
+// the loop, or its message did not come from the system's loop): every hold goes.
+void LiftProgramHolds();

@@ -20,22 +20,20 @@ bool CreateRequestWindow()
 }
 
 // Sent requests come as requestMessage; posted requests that a loop dispatched come readdressed
-// (StartTakingRequests) and get the executor's full handling.
+// (StartTakingRequests) and get the executor's full handling, and so do the requests that a loop
+// dropped before (the readdressed message then names none, NudgeGuiThread). A readdressed message
+// is dispatched, never sent: one sent by another thread is no request.
 LRESULT CALLBACK RequestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (IsTakenRequest(message)) {
-        ExecuteGuiRequest(MSG{window, message, wParam, lParam, 0, {0, 0}});
+        if (!InSendMessage()) {
+            ExecuteGuiRequest(MSG{window, message, wParam, lParam, 0, {0, 0}});
+            CarryOutDroppedRequests();
+        }
         return 0;
     }
     if (message != requestMessage)
         return DefWindowProcA(window, message, wParam, lParam);
-    switch (wParam - requestBase) {
-    case CallFunctionOpcode: CallFunctionHandler(*reinterpret_cast<CallFunctionRequest*>(lParam)); break;
-    case SleepOpcode: SleepHandler(lParam); break;
-    case InputPendingOpcode: InputPendingHandler(reinterpret_cast<int32_t*>(lParam)); break;
-    case CreateControlOpcode: CreateControlHandler(*reinterpret_cast<CreateControlRequest*>(lParam)); break;
-    case DestroyWindowOpcode: DestroyWindowHandler(*reinterpret_cast<DestroyWindowRequest*>(lParam)); break;
-    default: break;
-    }
+    ExecuteSentRequest(wParam, lParam);
     return 0;
 }

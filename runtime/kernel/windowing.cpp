@@ -144,8 +144,11 @@ void UnregisterWindowClasses()
     UnregisterClassA("DIALOG", runtime.instanceHandle);
 }
 
+// A program has one main window: its back buffer and input state are the runtime's.
 void CreateMainWindow(int32_t x, int32_t y, int32_t width, int32_t height)
 {
+    if (runtime.mainWindow != nullptr)
+        return;
     HMENU menu = runtime.noMenu ? nullptr : LoadMenuA(runtime.instanceHandle, "LEER");
     HWND window = CreateWindowExA(runtime.mainWindowExStyle, "FENSTER", runtime.mainWindowTitle.Text(),
                                   runtime.mainWindowStyle, x, y, width, height, nullptr, menu,

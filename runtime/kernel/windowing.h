@@ -10,8 +10,8 @@ void ReleaseWindowing();
 void RegisterWindowClasses();
 void UnregisterWindowClasses();
 
-// GUI thread (CreateMainWindowRequest): creates, shows and records the main window; ends the
-// process with exit code 1 when it cannot be created.
+// GUI thread (CreateMainWindowRequest): creates, shows and records the main window, unless there
+// is one; ends the process with exit code 1 when it cannot be created.
 void CreateMainWindow(int32_t x, int32_t y, int32_t width, int32_t height);
 
 // Program thread.

@@ -41,9 +41,9 @@ int32_t CallOnGuiThread(FARPROC function, const DWORD* values, int32_t count)
 {
     const void* address = reinterpret_cast<const void*>(function);
     if (GetCurrentThreadId() == runtime.guiThreadId) {
-        HoldProgramThread();
+        HoldProgramThread(values);
         int32_t result = CallWithArguments(address, values, count);
-        ReleaseProgramThread();
+        ReleaseProgramThread(values);
         return result;
     }
     std::copy(values, values + count, runtime.callArguments);

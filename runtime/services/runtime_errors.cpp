@@ -102,12 +102,25 @@ int ShowReport(const char* caption, UINT style)
     return MessageBoxA(runtime.mainWindow, errorBoxText, caption, style);
 }
 
-// A fatal report ends the program. On the program thread that is EndProgramThread. On the GUI
-// thread (a library call carried out there) the loop is told to quit and the report returns, so
-// the caller goes on with its fallback result as in the silent mode, until the loop ends.
+// A report that ends the program. On the program thread the box is shown and the thread ends. On
+// the GUI thread (a library call carried out there, a procedure of the program's) the end is
+// requested before the box is shown: the program thread runs no further statement, it stops at
+// its next safe point, behind the request it may be waiting for. The loop quits when the box has
+// gone; the report returns, and its caller goes on with its fallback result until then.
+bool OnGuiThread()
+{
+    return GetCurrentThreadId() == runtime.guiThreadId;
+}
+
+void BeginEndingProgram()
+{
+    if (OnGuiThread())
+        RequestProgramEnd();
+}
+
 void EndProgramAfterReport()
 {
-    if (GetCurrentThreadId() != runtime.guiThreadId)
+    if (!OnGuiThread())
         EndProgramThread();
     PostQuitMessage(0);
 }
@@ -129,6 +142,7 @@ void RuntimeError(int32_t code, const char* detail)
     InterlockedExchange(&runtime.lastErrorCode, code);
     if (runtime.errorMode == -1)
         return;
+    BeginEndingProgram();
     {
         Caption caption(code, detail);
         ShowReport(caption.text, errorBoxStyle);
@@ -143,17 +157,12 @@ void RuntimeWarning(int32_t code, const char* detail)
     LONG mode = runtime.errorMode;
     if (mode <= 0)
         return;
-    bool endProgram = false;
     {
         Caption caption(code, detail);
-        if (mode == 2) {
-            ShowReport(caption.text, errorBoxStyle);
-            endProgram = true;
-        } else if (ShowReport(caption.text, warningBoxStyle) == IDCANCEL) {
-            ShowReport("Programm abgebrochen!", errorBoxStyle);
-            endProgram = true;
-        }
+        if (mode != 2 && ShowReport(caption.text, warningBoxStyle) != IDCANCEL)
+            return;
+        BeginEndingProgram();
+        ShowReport(mode == 2 ? caption.text : "Programm abgebrochen!", errorBoxStyle);
     }
-    if (endProgram)
-        EndProgramAfterReport();
+    EndProgramAfterReport();
 }

@@ -111,18 +111,19 @@ LRESULT OnParentNotify(WPARAM wParam)
 }
 
 // The program does not run while the user moves or sizes the window (held at its next safe
-// point, as for the main window); a new size is reported once, when the loop ends.
+// point, as for the main window, and as long as the window lives); a new size is reported once,
+// when the loop ends.
 LRESULT OnEnterSizeMove(HWND window)
 {
     GetWindowRect(window, &runtime.dialogSavedRect);
-    HoldProgramThread();
+    HoldInMoveLoop(window);
     BringWindowToTop(window);
     return 0;
 }
 
 LRESULT OnExitSizeMove(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    ReleaseProgramThread();
+    EndHoldInMoveLoop(window);
     RECT now{};
     GetWindowRect(window, &now);
     const RECT& saved = runtime.dialogSavedRect;
@@ -178,8 +179,9 @@ INT_PTR CALLBACK RuntimeDialogProcedure(HWND dialog, UINT message, WPARAM wParam
     case WM_HSCROLL:
     case WM_VSCROLL: if (MoveScrollBar(reinterpret_cast<HWND>(lParam), wParam)) ReportScrollEnd(); break;
     case WM_PARENTNOTIFY: OnParentNotify(wParam); break;
-    case WM_ENTERSIZEMOVE: HoldProgramThread(); break;
-    case WM_EXITSIZEMOVE: ReleaseProgramThread(); break;
+    case WM_ENTERSIZEMOVE: HoldInMoveLoop(dialog); break;
+    case WM_EXITSIZEMOVE: EndHoldInMoveLoop(dialog); break;
+    case WM_DESTROY: ReleaseProgramHoldsOf(dialog); break;
     case getDefaultId: ReportEnterKey(nullptr); break;
     default: break;
     }
@@ -202,6 +204,7 @@ LRESULT CALLBACK DialogWindowProcedure(HWND window, UINT message, WPARAM wParam,
     case WM_PARENTNOTIFY: return OnParentNotify(wParam);
     case WM_ENTERSIZEMOVE: return OnEnterSizeMove(window);
     case WM_EXITSIZEMOVE: return OnExitSizeMove(window, wParam, lParam);
+    case WM_DESTROY: ReleaseProgramHoldsOf(window); return DefDlgProcA(window, message, wParam, lParam);
     case getDefaultId: return OnGetDefaultId();
     default: return DefDlgProcA(window, message, wParam, lParam);
     }

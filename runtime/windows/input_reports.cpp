@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
 
 namespace {
@@ -106,4 +107,16 @@ void ReportSizeChange(WPARAM sizeType)
         StoreInterlocked(runtime.eventCode, 4);
         PulseEvents({runtime.keyOrWindowEvent, runtime.anyInputEvent});
     }
+}
+
+void HoldInMoveLoop(HWND window)
+{
+    if (!InSendMessage())
+        HoldProgramThread(window);
+}
+
+void EndHoldInMoveLoop(HWND window)
+{
+    if (!InSendMessage())
+        ReleaseProgramThread(window);
 }

@@ -28,3 +28,8 @@ void ReportEnterKey(HWND keepFocusOn);
 // WM_SIZE: a restore, minimise or maximise reports code 4. The caller's default procedure
 // handles the message as well.
 void ReportSizeChange(WPARAM sizeType);
+
+// WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE: the program is held while the user moves or sizes the
+// window. The system's loop sends them on this thread; sent by another program they hold nothing.
+void HoldInMoveLoop(HWND window);
+void EndHoldInMoveLoop(HWND window);

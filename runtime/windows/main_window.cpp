@@ -67,8 +67,9 @@ LRESULT OnCreate(HWND window)
 
 // The end of the program: the program thread stops at its next safe point (it holds no lock
 // there), and the loop quits.
-LRESULT OnDestroy()
+LRESULT OnDestroy(HWND window)
 {
+    ReleaseProgramHoldsOf(window);
     HDC backBuffer = runtime.backBufferDc;
     HBITMAP bitmap = runtime.backBufferBitmap;
     runtime.backBufferDc = nullptr;
@@ -275,13 +276,13 @@ LRESULT OnClose(HWND window)
 LRESULT OnEnterSizeMove(HWND window, WPARAM wParam, LPARAM lParam)
 {
     GetWindowRect(window, &runtime.savedWindowRect);
-    HoldProgramThread();
+    HoldInMoveLoop(window);
     return DefWindowProcA(window, WM_ENTERSIZEMOVE, wParam, lParam);
 }
 
 LRESULT OnExitSizeMove(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    ReleaseProgramThread();
+    EndHoldInMoveLoop(window);
     RECT now{};
     GetWindowRect(window, &now);
     const RECT& saved = runtime.savedWindowRect;
@@ -307,7 +308,7 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     RecordLastEvent(window, message, wParam, lParam);
     switch (message) {
     case WM_CREATE: return OnCreate(window);
-    case WM_DESTROY: return OnDestroy();
+    case WM_DESTROY: return OnDestroy(window);
     case WM_SIZE: return OnSize(window, wParam, lParam);
     case WM_ACTIVATE: return OnActivate(window, wParam, lParam);
     case WM_SETFOCUS: return OnSetFocus(window);

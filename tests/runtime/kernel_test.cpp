@@ -1,8 +1,15 @@
 // The kernel on the real runtime: every way a program ends (this program started again with a
-// scenario's name), LastEvent, window and library calls, reports, the hold, resources over cycles.
+// scenario's name), LastEvent, requests (and another program's messages: this program started
+// outside the runtime), library calls, reports, the hold, resources over cycles.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "kernel/message_flow_requests.h"
@@ -64,6 +71,13 @@ DWORD WINAPI PressEnterInTheMoveLoop(void*)   // the user ends the loop once it 
     return PostMessageA(runtime.mainWindow, WM_KEYDOWN, VK_RETURN, 0);
 }
 
+DWORD WINAPI PressEnterOnceGone(void* window)   // a loop that goes on without its window
+{
+    while (IsWindow(static_cast<HWND>(window)))
+        Sleep(1);
+    return PostMessageA(runtime.mainWindow, WM_KEYDOWN, VK_RETURN, 0);
+}
+
 // On the GUI thread: ProcessPendingRequest stops at the quit message and posts it again; the
 // message behind it, dispatched later by the GUI loop, sees the quit still pending.
 LRESULT CALLBACK BehindQuit(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -103,7 +117,26 @@ const std::initializer_list<Scenario> scenarios = {
          Quit(0);
      }},
     {"quit-from-outside", [] { PrepareMainWindow(); WaitPassAfterPass(); }},
-    {"fatal-on-gui-thread", [] { RunOnGuiThread(LoadMissingLibrary, nullptr); WaitPassAfterPass(); }},
+    {"fatal-on-gui-thread", [] { RunOnGuiThread(LoadMissingLibrary, nullptr); ExitProcess(107); }},
+    {"waits-for-input", [] { PrepareMainWindow(); for (;;) WaitForSingleObject(runtime.keyOrWindowEvent, INFINITE); }},
+    {"window-gone-in-its-move-loop",   // in a message hold the program stays free, whatever the user does
+     [] {
+         PrepareMainWindow();
+         Post(HoldMessagesOpcode);
+         Post(ResumeMessagesOpcode);
+         CreateDialogWindowRequest dialog{};
+         static_cast<OpenRuntimeDialogRequest&>(dialog) = {"Fenster", nullptr, 60, 60, 240, 160, nullptr};
+         PostGuiRequest(CreateDialogWindowOpcode, &dialog);
+         PostMessageA(dialog.window, WM_SYSCOMMAND, SC_MOVE, 0);   // the user presses on its caption
+         while (IsRectEmpty(&runtime.dialogSavedRect))
+             Sleep(1);
+         CloseHandle(CreateThread(nullptr, 0, PressEnterOnceGone, dialog.window, 0, nullptr));
+         DestroyByRequest(dialog.window);   // carried out in the window's own move loop
+         Post(SuspendMessagesOpcode);
+         Post(EndHoldOpcode);
+         GuiSleep(0);
+         Quit(44);
+     }},
     {"destroy-in-request",
      [] {
          PrepareMainWindow();
@@ -162,13 +195,16 @@ struct Box { int answer; std::string caption; bool withCancel, ownedByMainWindow
 const std::string negativeSize = "Negative Fenstergr\xF6\xDF" "e!";
 
 // Exit codes: 90 a check failed; 101 a report returned; 102 the program outlived its window; 103
-// blanks counted -1 words; 104 the program ended while its request ran; 105, 106 it went on. Each
-// program thread ends at a safe point, but for one busy in its own code. Arguments null: a command
-// line of blanks; the boxes are answered in order; drive: what the user or another program does.
-const struct { const char* arguments; DWORD exitCode; std::vector<Box> boxes; void (*drive)(HWND window); } endings[] = {
+// blanks counted -1 words; 104 the program ended while its request ran; 105 to 107 it went on.
+// Arguments null: a command line of blanks; the boxes are answered in order; drive: what the user
+// or another program does, and the process ends soon after it; a program thread busy in its own
+// code or waiting for input ends without reaching a safe point.
+const struct { const char* arguments; DWORD exitCode; std::vector<Box> boxes; void (*drive)(HWND window); bool safePoint = true; } endings[] = {
     {"return", 0, {}, nullptr},
     {"end", 0, {}, nullptr},
-    {"close-busy", 0, {}, [](HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }},
+    {"close-busy", 0, {}, [](HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }, false},
+    {"waits-for-input", 0, {}, [](HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }, false},
+    {"window-gone-in-its-move-loop", 44, {}, nullptr},
     {"parameters \"C:\\My Clips\\a b.avi\"   1 \"\" x\ty \"quoted\"letters \xE4\xF6\xFC \"open to  the end ", 0, {}, nullptr},
     {nullptr, 0, {}, nullptr},
     {"quit-from-outside", 0, {}, [](HWND window) { PostThreadMessageA(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 0, 0); }},
@@ -193,6 +229,7 @@ TEST(EndPaths, EveryWayOfEndingEndsTheProcessWithItsCode)
                            ending.arguments != nullptr ? nullptr : ThisProgram().c_str());
         HANDLE safePoint = CreateEventA(nullptr, TRUE, FALSE, SafePointEvent(child.Id()).c_str());
         HWND window = ending.drive != nullptr || !ending.boxes.empty() ? child.WaitForWindow("FENSTER", 3000) : nullptr;
+        DWORD driven = GetTickCount();
         if (ending.drive != nullptr)
             ending.drive(window);
         for (const Box& expected : ending.boxes) {
@@ -202,14 +239,50 @@ TEST(EndPaths, EveryWayOfEndingEndsTheProcessWithItsCode)
                         box.owner == (expected.ownedByMainWindow ? window : nullptr)) << name << ": " << box.text;
         }
         EXPECT_EQ(child.ExitCode(), ending.exitCode) << name;
-        EXPECT_EQ(WaitForSingleObject(safePoint, 0) == WAIT_OBJECT_0, name != "close-busy") << name << ": a safe point";
+        EXPECT_TRUE(ending.drive == nullptr || GetTickCount() - driven < 5000) << name << ": a slow end";
+        EXPECT_EQ(WaitForSingleObject(safePoint, 0) == WAIT_OBJECT_0, ending.safePoint) << name << ": a safe point";
         CloseHandle(safePoint);
     }
 }
 
-// ---- The GUI loop records and pulses every ordinary message it takes; window requests ----
+// ---- The GUI loop records and pulses every ordinary message it takes; requests run once each, only
+// the program's own, and each releases its requester ----
 
-TEST(Requests, LastEventTheMessageEventAndTheWindowRequests)
+volatile LONG counted;
+int32_t __stdcall Count() { return InterlockedIncrement(&counted); }
+const LONG unwritten = static_cast<LONG>(0xFEEDABAD);
+HWND const none = reinterpret_cast<HWND>(unwritten);
+
+// The request from a thread of its own, behind a completion that is not its own: true when it
+// returned within patience. A thread whose request never completes keeps waiting, with its job.
+bool CompletesOnce(GuiOpcode opcode, void* block)
+{
+    struct Job { GuiOpcode opcode; void* block; HANDLE done; };
+    auto* job = new Job{opcode, block, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    std::thread([job] {
+        SetEvent(runtime.requestDoneEvent);
+        PostGuiRequest(job->opcode, job->block);
+        SetEvent(job->done);
+    }).detach();
+    if (WaitForSingleObject(job->done, patience) != WAIT_OBJECT_0)
+        return false;
+    CloseHandle(job->done);
+    delete job;
+    return true;
+}
+
+int MainWindows()   // of this process
+{
+    int count = 0;
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "FENSTER", nullptr)) != nullptr;) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        count += process == GetCurrentProcessId();
+    }
+    return count;
+}
+
+TEST(Requests, LastEventTheMessageEventControlIdsAndFonts)
 {
     static PulseWatcher pulses(runtime.messageEvent);
     for (HWND window : {static_cast<HWND>(nullptr), runtime.requestWindow}) {
@@ -220,14 +293,8 @@ TEST(Requests, LastEventTheMessageEventAndTheWindowRequests)
                     runtime.lastEvent.wParam == 7 && runtime.lastEvent.lParam == 8);
     }
     int before = pulses.Arm();
-    DestroyWindowRequest block{runtime.requestWindow, 5};
-    for (WPARAM wParam : {requestBase - 1, requestBase + lastOpcode + 1})   // out of range: not carried out
-        PostThreadMessageA(runtime.guiThreadId, requestMessage, wParam, reinterpret_cast<LPARAM>(&block));
-    PostGuiRequest(SleepOpcode, reinterpret_cast<void*>(-1));   // neither recorded nor pulsed; a negative time: no wait
-    EXPECT_TRUE(block.result == 5 && runtime.lastEvent.message == 0x8002 && pulses.Count() == before);
-    EXPECT_EQ(WaitForSingleObject(runtime.requestDoneEvent, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "signalled twice";
-    PostGuiRequest(DestroyWindowOpcode, &block);   // the request window stays
-    EXPECT_TRUE(block.result == 0 && IsWindow(runtime.requestWindow));
+    Post(ProcessPendingOpcode);
+    EXPECT_TRUE(runtime.lastEvent.message == 0x8002 && pulses.Count() == before) << "a request recorded or pulsed";
 
     PrepareMainWindow();
     LONG first = runtime.nextControlId;
@@ -248,6 +315,160 @@ TEST(Requests, LastEventTheMessageEventAndTheWindowRequests)
         DestroyByRequest(button);
     }
     runtime.controlFontMode = 0;
+}
+
+// No templates here: the dialogs fail at once. The out fields show that the request ran before
+// its requester went on; none of the dialogs and menus waits for a user.
+TEST(Requests, EveryRequestThatSignalsRunsOnceAndReleasesItsRequester)
+{
+    PrepareMainWindow();
+    HWND parent = runtime.mainWindow, target = CreateControl("LISTBOX");
+    auto* creation = static_cast<CreateMainWindowRequest*>(HeapAlloc(GetProcessHeap(), 0, sizeof(CreateMainWindowRequest)));
+    *creation = {0, 0, 90, 90};
+    CreateControlRequest control{0, WS_CHILD, 0, "BUTTON", "", 0, 0, 9, 9, parent, nullptr, nullptr, none};
+    CreateTabControlRequest tab{};
+    static_cast<CreateControlRequest&>(tab) = {0, WS_CHILD, 0, "SysTabControl32", "Eins", 0, 0, 90, 20, parent, nullptr, nullptr, none};
+    PeekMessageRequest peek{unwritten};
+    OpenRuntimeDialogRequest runtimeDialog{"", parent, 0, 0, 9, 9, none};
+    OpenTemplateDialogRequest templateDialog{"LDIALOG", parent, runtime.instanceHandle, none};
+    POINT point{5, 6};
+    PopupMenuRequest menu{point.x, point.y};
+    ClientToScreen(parent, &point);
+    DestroyWindowRequest destroy{target, unwritten}, keep{runtime.requestWindow, unwritten};
+    FileDialogRequest file{0, "", nullptr, nullptr};
+    CallFunctionRequest call{reinterpret_cast<const void*>(&Count), 0, unwritten};
+    CreateDialogWindowRequest dialogWindow{};
+    static_cast<OpenRuntimeDialogRequest&>(dialogWindow) = {"", parent, 0, 0, 50, 50, none};
+    FolderDialogRequest folder{"", nullptr};
+    EditBoxDialogRequest editBox{"", 1, unwritten};
+    ListBoxDialogRequest listBox{"", 1, nullptr};
+    InputDialogRequest input{"", "", nullptr};
+    int32_t pending = unwritten;
+    std::vector<RtString> items{"eins"};
+    FillListRequest fill{target, LB_ADDSTRING, &items};
+    CreateUpDownRequest upDown{0, 0, 9, 9, parent, nullptr, 10, 0, 5};
+    CreateStatusBarRequest status{parent, "", none};
+    CreateToolTipRequest tip{parent, target, "", none};
+    counted = 0;
+    const struct { GuiOpcode opcode; void* block; std::function<bool()> ran; } requests[] = {
+        {CreateMainWindowOpcode, creation, [] { return MainWindows() == 1; }},   // a program has one
+        {CreateControlOpcode, &control, [&] { return IsWindow(control.window); }},
+        {PeekMessageOpcode, &peek, [&] { return peek.found != unwritten; }},
+        {OpenRuntimeDialogOpcode, &runtimeDialog, [&] { return runtimeDialog.window == nullptr; }},
+        {OpenTemplateDialogOpcode, &templateDialog, [&] { return templateDialog.window == nullptr; }},
+        {PopupMenuOpcode, &menu, [&] { return menu.x == point.x && menu.y == point.y; }},
+        {FileDialogOpcode, &file, [] { return true; }},
+        {CreateTabControlOpcode, &tab, [&] { return SendMessageA(tab.window, TCM_GETITEMCOUNT, 0, 0) == 1; }},
+        {ProcessPendingOpcode, nullptr, [] { return true; }},
+        {CallFunctionOpcode, &call, [&] { return call.result == 1 && counted == 1; }},
+        {CreateDialogWindowOpcode, &dialogWindow, [&] { return ClassOf(dialogWindow.window) == "DIALOG"; }},
+        {FolderDialogOpcode, &folder, [] { return true; }},
+        {EditBoxDialogOpcode, &editBox, [&] { return editBox.result == -1; }},
+        {ListBoxDialogOpcode, &listBox, [] { return true; }},
+        {InputDialogOpcode, &input, [] { return true; }},
+        {SleepOpcode, reinterpret_cast<void*>(-1), [] { return true; }},   // a negative time: no wait at all
+        {InputPendingOpcode, &pending, [&] { return pending == 0 || pending == 1; }},
+        {FillListOpcode, &fill, [&] { return SendMessageA(target, LB_GETCOUNT, 0, 0) == 1; }},
+        {CreateUpDownOpcode, &upDown, [] { return true; }},
+        {CreateStatusBarOpcode, &status, [&] { return IsWindow(status.window); }},
+        {CreateToolTipOpcode, &tip, [&] { return IsWindow(tip.window); }},
+        {DestroyWindowOpcode, &keep, [&] { return keep.result == 0 && IsWindow(runtime.requestWindow); }},   // it stays
+        {DestroyWindowOpcode, &destroy, [&] { return destroy.result == 1; }},
+    };
+    for (const auto& request : requests)
+        EXPECT_TRUE(CompletesOnce(request.opcode, request.block) && request.ran()) << "opcode " << request.opcode;
+    for (HWND window : {control.window, tab.window, dialogWindow.window, status.window, tip.window})
+        DestroyByRequest(window);
+}
+
+// Program code on the GUI thread that takes every message and dispatches only its own window's,
+// as some libraries do: a request it took runs once control is back in one of the runtime's loops.
+HANDLE dropping = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+
+int32_t __stdcall DropEveryMessageForAWhile()
+{
+    SetEvent(dropping);
+    MSG message;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 300;)
+        PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
+    return 0;
+}
+
+TEST(Requests, ARequestThatALoopDroppedRunsOnceTheLoopHasEnded)
+{
+    CallFunctionRequest call{reinterpret_cast<const void*>(&Count), 0, unwritten};
+    counted = 0;
+    auto request = std::async(std::launch::async, [&] {
+        WaitForSingleObject(dropping, patience);
+        return CompletesOnce(CallFunctionOpcode, &call);
+    });
+    CallOnGuiThread(reinterpret_cast<const void*>(&DropEveryMessageForAWhile));
+    EXPECT_TRUE(request.get() && call.result == 1 && counted == 1);
+}
+
+// What another program's message might write to, call or free here: the copy of this program
+// outside the runtime posts and sends every opcode with these blocks, with and without a tag,
+// as a thread message, to the request window, and readdressed as the runtime's hook does.
+LONG sentinel;
+CallFunctionRequest trap{reinterpret_cast<const void*>(&Count), 0, 0};
+
+}  // namespace
+
+int RunOutsideRuntime(int argc, char** argv)
+{
+    if (argc != 4)
+        return 2;
+    DWORD process = std::strtoul(argv[2], nullptr, 10), owner = 0;
+    HWND requestWindow = nullptr;
+    while ((requestWindow = FindWindowExA(nullptr, requestWindow, "CW", nullptr)) != nullptr &&
+           (GetWindowThreadProcessId(requestWindow, &owner), owner != process))
+        continue;
+    DWORD thread = GetWindowThreadProcessId(requestWindow, nullptr);
+    UINT taken = RegisterWindowMessageA("KalmusTakenRequest");
+    const LPARAM blocks[] = {0, 1, 0x41414141, 0x7FFFFFFF, reinterpret_cast<LPARAM>(&sentinel),
+                             reinterpret_cast<LPARAM>(&trap), static_cast<LPARAM>(std::strtoul(argv[3], nullptr, 16))};
+    for (WPARAM opcode = 0; opcode <= lastOpcode; ++opcode) {
+        for (LPARAM block : blocks) {
+            for (WPARAM wParam : {requestBase + opcode, (65u << 16) + requestBase + opcode}) {
+                PostThreadMessageA(thread, requestMessage, wParam, block);
+                for (UINT message : {requestMessage, taken}) {
+                    PostMessageA(requestWindow, message, wParam, block);
+                    SendMessageTimeoutA(requestWindow, message, wParam, block, SMTO_NORMAL, 1000, nullptr);
+                }
+            }
+        }
+    }
+    SendMessageTimeoutA(FindProcessWindow(process, "FENSTER"), WM_ENTERSIZEMOVE, 0, 0, SMTO_NORMAL, 1000, nullptr);
+    return 0;
+}
+
+namespace {
+
+TEST(Requests, AnotherProgramsMessagesChangeNothingWriteNothingSignalNothing)
+{
+    PrepareMainWindow();
+    sentinel = unwritten;
+    counted = 0;
+    void* heapBlock = HeapAlloc(GetProcessHeap(), 0, sizeof(CreateMainWindowRequest));
+    Post(HoldMessagesOpcode);   // and meet a hold
+    char block[16];
+    std::snprintf(block, sizeof block, "%p", heapBlock);
+    ChildProcess other("\"" + ThisProgram() + "\" outside " + std::to_string(GetCurrentProcessId()) + " " + block);
+    int early = 0;   // requests of this program that returned before they ran
+    while (other.ExitCode(0) == ChildProcess::timedOut) {
+        HWND button = CreateControl("BUTTON");
+        early += button == nullptr;
+        DestroyByRequest(button);
+        GuiSleep(0);
+    }
+    EXPECT_EQ(other.ExitCode(), 0u);
+    Post(EndHoldOpcode);
+    PostKey('F');
+    EXPECT_TRUE(KeyHandled('F')) << "a hold goes on";
+    EXPECT_TRUE(early == 0 && sentinel == unwritten && counted == 0 && HeapValidate(GetProcessHeap(), 0, heapBlock) &&
+                MainWindows() == 1 && runtime.programHoldRequested == 0)
+        << early << " early, " << counted << " calls";
+    HeapFree(GetProcessHeap(), 0, heapBlock);
 }
 
 // ---- Library calls, made on the GUI thread, and the reports that return ----
@@ -309,7 +530,9 @@ TEST(CallLibraryFunction, LooksUpLoadsCallsAndFreesEveryTime)
     runtime.errorMode = 1;
     auto answer = AnswerBox(IDOK);   // a warning answered with OK returns
     RuntimeWarning(209, "C:\\a b.avi");
-    EXPECT_EQ(answer.get().caption, "Datei nicht gefunden: C:\\a b.avi");
+    MessageBoxSeen warning = answer.get();
+    EXPECT_TRUE(warning.caption == "Datei nicht gefunden: C:\\a b.avi" && warning.icon == LoadIconA(nullptr, IDI_EXCLAMATION))
+        << warning.caption;
     answer = AnswerBox(IDCANCEL);
     EXPECT_EQ(ShowMessageBox("Keine Datei: \xE4", "Kinoblick", MB_OKCANCEL), IDCANCEL);
     EXPECT_TRUE(answer.get().text == "Keine Datei: \xE4" && runtime.dialogResult == IDCANCEL);
@@ -354,8 +577,7 @@ TEST(HoldMessagesRequest, AKeyWaitsUntilTheHoldLetsItThrough)
     PostMessageA(runtime.mainWindow, WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
     ASSERT_TRUE(WaitFor([] { return IsWindowVisible(FindWindowA("#32768", nullptr)); })) << "no system menu";
     Post(HoldMessagesOpcode);
-    PostThreadMessageA(runtime.guiThreadId, requestMessage, requestBase + SleepOpcode, 0);   // the hold's
-    EXPECT_EQ(WaitForSingleObject(runtime.requestDoneEvent, patience), WAIT_OBJECT_0) << "a request the menu took was lost";
+    EXPECT_TRUE(CompletesOnce(SleepOpcode, nullptr)) << "a request the menu took was lost";
     Post(EndHoldOpcode);
     CallOnGuiThread(reinterpret_cast<const void*>(&EndMenu));
     PostKey('M');
@@ -403,6 +625,9 @@ void Cycles(int count)
         DestroyByRequest(dialog.window);
         ClearWindow(MakeColor(1, 2, 3));
         Call("calltest", "CountCall");
+        auto* creation = static_cast<CreateMainWindowRequest*>(HeapAlloc(GetProcessHeap(), 0, sizeof(CreateMainWindowRequest)));
+        *creation = {0, 0, 90, 90};
+        PostGuiRequest(CreateMainWindowOpcode, creation);   // the executor's block, whatever it makes
     }
 }
 

@@ -37,8 +37,14 @@ MessageBoxSeen AnswerProcessMessageBox(DWORD processId, int buttonId, DWORD time
     Sleep(50);   // the box finishes its initialisation before it is read
     seen = {true, WindowText(box), "", GetWindow(box, GW_OWNER), IsWindowVisible(GetDlgItem(box, IDOK)) != 0,
             IsWindowVisible(GetDlgItem(box, IDCANCEL)) != 0};
-    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr && seen.text.empty(); child = GetWindow(child, GW_HWNDNEXT))
-        seen.text = lstrcmpiA(ClassOf(child).c_str(), "Static") == 0 ? WindowText(child) : "";   // the icon's static has no text
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (lstrcmpiA(ClassOf(child).c_str(), "Static") != 0)
+            continue;
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            seen.icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+        else if (seen.text.empty())
+            seen.text = WindowText(child);
+    }
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
     for (DWORD start = GetTickCount(); IsWindowVisible(box) && GetTickCount() - start < timeoutMilliseconds;)
         Sleep(10);   // gone, or the next search would find it again

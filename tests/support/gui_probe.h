@@ -10,6 +10,7 @@ struct MessageBoxSeen {
     std::string caption, text;
     HWND owner = nullptr;
     bool hasOk = false, hasCancel = false;
+    HICON icon = nullptr;   // a handle of the box's process
 };
 
 // Waits for a message box of the process, reads it, presses the button and waits until it has gone.

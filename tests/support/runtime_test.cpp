@@ -1,5 +1,6 @@
 #include "support/runtime_test.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "kernel/startup.h"
@@ -99,10 +100,29 @@ extern "C" DWORD WINAPI ProgramThreadMain(void*)
     return 0;
 }
 
+__attribute__((weak)) int RunOutsideRuntime(int, char**)
+{
+    return 1;
+}
+
+// A crash ends the test program with exit code 3 (under the emulator its own end of a crashed
+// process sometimes reports 0, a success).
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception)
+{
+    std::fprintf(stderr, "crash: exception %08lx at %p\n", exception->ExceptionRecord->ExceptionCode,
+                 exception->ExceptionRecord->ExceptionAddress);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
 
 int main(int argc, char** argv)
 {
+    SetUnhandledExceptionFilter(ReportCrash);
+    if (argc > 1 && std::strcmp(argv[1], "outside") == 0)
+        return RunOutsideRuntime(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWNORMAL);
 }

@@ -19,6 +19,10 @@ constexpr DWORD patience = 10000;   // milliseconds; reached only when something
 
 void PrepareRuntimeTests();   // a test program's own set-up, on the program thread; none by default
 
+// Started with "outside" as its first word, a test program does not start the runtime: it is
+// another program on the desktop, run by RunOutsideRuntime (none by default), whose result is the exit code.
+int RunOutsideRuntime(int argc, char** argv);
+
 struct Scenario { const char* name; void (*run)(); };
 void RunScenarioNamedOnCommandLine(std::initializer_list<Scenario> scenarios);   // ends the process
 
