@@ -1,15 +1,10 @@
 // The kernel on the real runtime: every way a program ends (this program started again with a
 // scenario's name), LastEvent, requests (and another program's messages: this program started
 // outside the runtime), library calls, reports, the hold, resources over cycles.
-#include <windows.h>
-#include <commctrl.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <future>
+#include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "kernel/message_flow_requests.h"
@@ -71,12 +66,6 @@ DWORD WINAPI PressEnterInTheMoveLoop(void*)   // the user ends the loop once it 
     return PostMessageA(runtime.mainWindow, WM_KEYDOWN, VK_RETURN, 0);
 }
 
-DWORD WINAPI PressEnterOnceGone(void* window)   // a loop that goes on without its window
-{
-    while (IsWindow(static_cast<HWND>(window)))
-        Sleep(1);
-    return PostMessageA(runtime.mainWindow, WM_KEYDOWN, VK_RETURN, 0);
-}
 
 // On the GUI thread: ProcessPendingRequest stops at the quit message and posts it again; the
 // message behind it, dispatched later by the GUI loop, sees the quit still pending.
@@ -130,7 +119,6 @@ const std::initializer_list<Scenario> scenarios = {
          PostMessageA(dialog.window, WM_SYSCOMMAND, SC_MOVE, 0);   // the user presses on its caption
          while (IsRectEmpty(&runtime.dialogSavedRect))
              Sleep(1);
-         CloseHandle(CreateThread(nullptr, 0, PressEnterOnceGone, dialog.window, 0, nullptr));
          DestroyByRequest(dialog.window);   // carried out in the window's own move loop
          Post(SuspendMessagesOpcode);
          Post(EndHoldOpcode);
@@ -251,19 +239,23 @@ TEST(EndPaths, EveryWayOfEndingEndsTheProcessWithItsCode)
 volatile LONG counted;
 int32_t __stdcall Count() { return InterlockedIncrement(&counted); }
 const LONG unwritten = static_cast<LONG>(0xFEEDABAD);
-HWND const none = reinterpret_cast<HWND>(unwritten);
 
 // The request from a thread of its own, behind a completion that is not its own: true when it
 // returned within patience. A thread whose request never completes keeps waiting, with its job.
+struct Job { GuiOpcode opcode; void* block; HANDLE done; };
+
+DWORD WINAPI Request(void* context)
+{
+    auto* job = static_cast<Job*>(context);
+    SetEvent(runtime.requestDoneEvent);
+    PostGuiRequest(job->opcode, job->block);
+    return SetEvent(job->done);
+}
+
 bool CompletesOnce(GuiOpcode opcode, void* block)
 {
-    struct Job { GuiOpcode opcode; void* block; HANDLE done; };
     auto* job = new Job{opcode, block, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    std::thread([job] {
-        SetEvent(runtime.requestDoneEvent);
-        PostGuiRequest(job->opcode, job->block);
-        SetEvent(job->done);
-    }).detach();
+    CloseHandle(CreateThread(nullptr, 0, Request, job, 0, nullptr));
     if (WaitForSingleObject(job->done, patience) != WAIT_OBJECT_0)
         return false;
     CloseHandle(job->done);
@@ -274,12 +266,29 @@ bool CompletesOnce(GuiOpcode opcode, void* block)
 int MainWindows()   // of this process
 {
     int count = 0;
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "FENSTER", nullptr)) != nullptr;) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        count += process == GetCurrentProcessId();
-    }
+    DWORD process = 0;
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "FENSTER", nullptr)) != nullptr;)
+        count += GetWindowThreadProcessId(window, &process) && process == GetCurrentProcessId();
     return count;
+}
+
+// Program code on the GUI thread that takes every message and dispatches only its own window's,
+// as some libraries do, while another thread makes a request.
+HANDLE dropping = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+
+int32_t __stdcall DropEveryMessageForAWhile()
+{
+    SetEvent(dropping);
+    MSG message;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 300;)
+        PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
+    return 0;
+}
+
+DWORD WINAPI RequestWhileDropping(void* call)
+{
+    WaitForSingleObject(dropping, patience);
+    return CompletesOnce(CallFunctionOpcode, call);
 }
 
 TEST(Requests, LastEventTheMessageEventControlIdsAndFonts)
@@ -317,93 +326,41 @@ TEST(Requests, LastEventTheMessageEventControlIdsAndFonts)
     runtime.controlFontMode = 0;
 }
 
-// No templates here: the dialogs fail at once. The out fields show that the request ran before
-// its requester went on; none of the dialogs and menus waits for a user.
-TEST(Requests, EveryRequestThatSignalsRunsOnceAndReleasesItsRequester)
+// Each request with a block of zeros but for the word it writes (-1: none), behind a completion that
+// is not its own; no templates here: the dialogs fail at once, none waits for a user.
+TEST(Requests, EveryRequestThatSignalsRunsOnceAndReleasesItsRequesterWhenItHasRun)
 {
     PrepareMainWindow();
-    HWND parent = runtime.mainWindow, target = CreateControl("LISTBOX");
+    const std::pair<GuiOpcode, int> requests[] = {
+        {CreateControlOpcode, 12}, {PeekMessageOpcode, 0}, {OpenRuntimeDialogOpcode, 6}, {OpenTemplateDialogOpcode, 3},
+        {PopupMenuOpcode, 0}, {DestroyWindowOpcode, 1}, {FileDialogOpcode, -1}, {CreateTabControlOpcode, 12},
+        {ProcessPendingOpcode, -1}, {CreateDialogWindowOpcode, 6}, {FolderDialogOpcode, -1}, {EditBoxDialogOpcode, 2},
+        {ListBoxDialogOpcode, -1}, {InputDialogOpcode, -1}, {InputPendingOpcode, 0}, {FillListOpcode, -1},
+        {CreateUpDownOpcode, -1}, {CreateStatusBarOpcode, 2}, {CreateToolTipOpcode, 3}};
+    static LONG blocks[std::size(requests)][16];   // written even after a failed wait
+    for (size_t i = 0; i < std::size(requests); ++i) {
+        auto [opcode, out] = requests[i];
+        blocks[i][out >= 0 ? out : 15] = unwritten;
+        EXPECT_TRUE(CompletesOnce(opcode, blocks[i]) && (out < 0 || blocks[i][out] != unwritten)) << "opcode " << opcode;
+        if (out >= 0 && IsWindow(reinterpret_cast<HWND>(blocks[i][out])))
+            DestroyByRequest(reinterpret_cast<HWND>(blocks[i][out]));
+    }
+    static CallFunctionRequest call{reinterpret_cast<const void*>(&Count), 0, unwritten};
+    static DestroyWindowRequest keep{runtime.requestWindow, unwritten};
     auto* creation = static_cast<CreateMainWindowRequest*>(HeapAlloc(GetProcessHeap(), 0, sizeof(CreateMainWindowRequest)));
     *creation = {0, 0, 90, 90};
-    CreateControlRequest control{0, WS_CHILD, 0, "BUTTON", "", 0, 0, 9, 9, parent, nullptr, nullptr, none};
-    CreateTabControlRequest tab{};
-    static_cast<CreateControlRequest&>(tab) = {0, WS_CHILD, 0, "SysTabControl32", "Eins", 0, 0, 90, 20, parent, nullptr, nullptr, none};
-    PeekMessageRequest peek{unwritten};
-    OpenRuntimeDialogRequest runtimeDialog{"", parent, 0, 0, 9, 9, none};
-    OpenTemplateDialogRequest templateDialog{"LDIALOG", parent, runtime.instanceHandle, none};
-    POINT point{5, 6};
-    PopupMenuRequest menu{point.x, point.y};
-    ClientToScreen(parent, &point);
-    DestroyWindowRequest destroy{target, unwritten}, keep{runtime.requestWindow, unwritten};
-    FileDialogRequest file{0, "", nullptr, nullptr};
-    CallFunctionRequest call{reinterpret_cast<const void*>(&Count), 0, unwritten};
-    CreateDialogWindowRequest dialogWindow{};
-    static_cast<OpenRuntimeDialogRequest&>(dialogWindow) = {"", parent, 0, 0, 50, 50, none};
-    FolderDialogRequest folder{"", nullptr};
-    EditBoxDialogRequest editBox{"", 1, unwritten};
-    ListBoxDialogRequest listBox{"", 1, nullptr};
-    InputDialogRequest input{"", "", nullptr};
-    int32_t pending = unwritten;
-    std::vector<RtString> items{"eins"};
-    FillListRequest fill{target, LB_ADDSTRING, &items};
-    CreateUpDownRequest upDown{0, 0, 9, 9, parent, nullptr, 10, 0, 5};
-    CreateStatusBarRequest status{parent, "", none};
-    CreateToolTipRequest tip{parent, target, "", none};
     counted = 0;
-    const struct { GuiOpcode opcode; void* block; std::function<bool()> ran; } requests[] = {
-        {CreateMainWindowOpcode, creation, [] { return MainWindows() == 1; }},   // a program has one
-        {CreateControlOpcode, &control, [&] { return IsWindow(control.window); }},
-        {PeekMessageOpcode, &peek, [&] { return peek.found != unwritten; }},
-        {OpenRuntimeDialogOpcode, &runtimeDialog, [&] { return runtimeDialog.window == nullptr; }},
-        {OpenTemplateDialogOpcode, &templateDialog, [&] { return templateDialog.window == nullptr; }},
-        {PopupMenuOpcode, &menu, [&] { return menu.x == point.x && menu.y == point.y; }},
-        {FileDialogOpcode, &file, [] { return true; }},
-        {CreateTabControlOpcode, &tab, [&] { return SendMessageA(tab.window, TCM_GETITEMCOUNT, 0, 0) == 1; }},
-        {ProcessPendingOpcode, nullptr, [] { return true; }},
-        {CallFunctionOpcode, &call, [&] { return call.result == 1 && counted == 1; }},
-        {CreateDialogWindowOpcode, &dialogWindow, [&] { return ClassOf(dialogWindow.window) == "DIALOG"; }},
-        {FolderDialogOpcode, &folder, [] { return true; }},
-        {EditBoxDialogOpcode, &editBox, [&] { return editBox.result == -1; }},
-        {ListBoxDialogOpcode, &listBox, [] { return true; }},
-        {InputDialogOpcode, &input, [] { return true; }},
-        {SleepOpcode, reinterpret_cast<void*>(-1), [] { return true; }},   // a negative time: no wait at all
-        {InputPendingOpcode, &pending, [&] { return pending == 0 || pending == 1; }},
-        {FillListOpcode, &fill, [&] { return SendMessageA(target, LB_GETCOUNT, 0, 0) == 1; }},
-        {CreateUpDownOpcode, &upDown, [] { return true; }},
-        {CreateStatusBarOpcode, &status, [&] { return IsWindow(status.window); }},
-        {CreateToolTipOpcode, &tip, [&] { return IsWindow(tip.window); }},
-        {DestroyWindowOpcode, &keep, [&] { return keep.result == 0 && IsWindow(runtime.requestWindow); }},   // it stays
-        {DestroyWindowOpcode, &destroy, [&] { return destroy.result == 1; }},
-    };
-    for (const auto& request : requests)
-        EXPECT_TRUE(CompletesOnce(request.opcode, request.block) && request.ran()) << "opcode " << request.opcode;
-    for (HWND window : {control.window, tab.window, dialogWindow.window, status.window, tip.window})
-        DestroyByRequest(window);
-}
-
-// Program code on the GUI thread that takes every message and dispatches only its own window's,
-// as some libraries do: a request it took runs once control is back in one of the runtime's loops.
-HANDLE dropping = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-
-int32_t __stdcall DropEveryMessageForAWhile()
-{
-    SetEvent(dropping);
-    MSG message;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 300;)
-        PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
-    return 0;
-}
-
-TEST(Requests, ARequestThatALoopDroppedRunsOnceTheLoopHasEnded)
-{
-    CallFunctionRequest call{reinterpret_cast<const void*>(&Count), 0, unwritten};
-    counted = 0;
-    auto request = std::async(std::launch::async, [&] {
-        WaitForSingleObject(dropping, patience);
-        return CompletesOnce(CallFunctionOpcode, &call);
-    });
+    EXPECT_TRUE(CompletesOnce(CallFunctionOpcode, &call) && call.result == 1 && counted == 1);
+    EXPECT_TRUE(CompletesOnce(SleepOpcode, reinterpret_cast<void*>(-1))) << "a negative time waits not at all";
+    EXPECT_TRUE(CompletesOnce(DestroyWindowOpcode, &keep) && keep.result == 0 && IsWindow(runtime.requestWindow));
+    EXPECT_TRUE(CompletesOnce(CreateMainWindowOpcode, creation) && MainWindows() == 1) << "a program has one";
+    counted = 0;   // a request that a loop took and dropped runs once control is back in the runtime's loops
+    HANDLE request = CreateThread(nullptr, 0, RequestWhileDropping, &call, 0, nullptr);
     CallOnGuiThread(reinterpret_cast<const void*>(&DropEveryMessageForAWhile));
-    EXPECT_TRUE(request.get() && call.result == 1 && counted == 1);
+    DWORD completed = 0;
+    EXPECT_TRUE(WaitForSingleObject(request, patience + 1000) == WAIT_OBJECT_0 && GetExitCodeThread(request, &completed) &&
+                completed && counted == 1) << "a dropped request";
+    CloseHandle(request);
 }
 
 // What another program's message might write to, call or free here: the copy of this program
