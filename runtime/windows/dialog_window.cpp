@@ -25,6 +25,11 @@ LRESULT OnCreate(HWND window)
     return 0;
 }
 
+LRESULT OnNotify(const NMHDR* header)
+{
+    return header != nullptr ? ReportNotification(*header) : 0;
+}
+
 LRESULT OnPaint(HWND window)
 {
     PAINTSTRUCT paint;
@@ -169,12 +174,12 @@ INT_PTR CALLBACK RuntimeDialogProcedure(HWND dialog, UINT message, WPARAM wParam
 {
     RecordLastEvent(dialog, message, wParam, lParam);
     switch (message) {
-    case WM_INITDIALOG: OnInitDialog(dialog, reinterpret_cast<const OpenRuntimeDialogRequest*>(lParam)); break;
+    case WM_INITDIALOG: OnInitDialog(dialog, InitBlockOf<const OpenRuntimeDialogRequest>(dialog, lParam)); break;
     case WM_ACTIVATE: StoreInterlocked(runtime.activeDialog, wParam != 0 ? dialog : nullptr); break;
     case WM_SETFOCUS: StoreInterlocked(runtime.focusWindow, reinterpret_cast<LONG>(dialog)); break;
     case WM_KILLFOCUS: StoreInterlocked(runtime.focusWindow, static_cast<LONG>(wParam)); break;
     case WM_SYSCOMMAND: OnCloseCommand(dialog, wParam); break;
-    case WM_NOTIFY: if (lParam != 0) ReportNotification(*reinterpret_cast<const NMHDR*>(lParam)); break;
+    case WM_NOTIFY: OnNotify(NotificationOf(lParam)); break;
     case WM_COMMAND: ReportDialogCommand(wParam, lParam); break;
     case WM_HSCROLL:
     case WM_VSCROLL: if (MoveScrollBar(reinterpret_cast<HWND>(lParam), wParam)) ReportScrollEnd(); break;
@@ -197,7 +202,7 @@ LRESULT CALLBACK DialogWindowProcedure(HWND window, UINT message, WPARAM wParam,
     case WM_SIZE: return OnSize(window, wParam, lParam);
     case WM_ACTIVATE: return OnActivate(window, wParam, lParam);
     case WM_CLOSE: return OnClose(window);
-    case WM_NOTIFY: return lParam != 0 ? ReportNotification(*reinterpret_cast<const NMHDR*>(lParam)) : 0;
+    case WM_NOTIFY: return OnNotify(NotificationOf(lParam));
     case WM_COMMAND: return OnCommand(window, wParam, lParam);
     case WM_HSCROLL:
     case WM_VSCROLL: return OnScroll(window, message, wParam, lParam);

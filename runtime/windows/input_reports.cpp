@@ -18,6 +18,21 @@ bool IsCommonControlNotification(int code)
     return code <= -553 || (code >= -549 && code <= -11);
 }
 
+// Committed memory of this process that may be read, size bytes from address on.
+bool Readable(LPARAM address, size_t size)
+{
+    for (auto at = static_cast<ULONG_PTR>(address), end = at + size; at < end;) {
+        MEMORY_BASIC_INFORMATION region{};
+        if (at == 0 || VirtualQuery(reinterpret_cast<const void*>(at), &region, sizeof region) == 0 ||
+            region.State != MEM_COMMIT || (region.Protect & (PAGE_GUARD | PAGE_NOACCESS)) != 0 ||
+            (region.Protect & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                               PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)) == 0)
+            return false;
+        at = reinterpret_cast<ULONG_PTR>(region.BaseAddress) + region.RegionSize;
+    }
+    return true;
+}
+
 }  // namespace
 
 void PulseEvents(std::initializer_list<HANDLE> events)
@@ -119,4 +134,20 @@ void EndHoldInMoveLoop(HWND window)
 {
     if (!InSendMessage())
         ReleaseProgramThread(window);
+}
+
+const NMHDR* NotificationOf(LPARAM lParam)
+{
+    if (!Readable(lParam, sizeof(NMHDR)))
+        return nullptr;
+    auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    return GetWindowThreadProcessId(header->hwndFrom, nullptr) == GetCurrentThreadId() ? header : nullptr;
+}
+
+const HELPINFO* HelpOf(LPARAM lParam)
+{
+    if (!Readable(lParam, sizeof(HELPINFO)))
+        return nullptr;
+    auto* help = reinterpret_cast<const HELPINFO*>(lParam);
+    return help->cbSize == sizeof(HELPINFO) ? help : nullptr;
 }

@@ -33,3 +33,18 @@ void ReportSizeChange(WPARAM sizeType);
 // window. The system's loop sends them on this thread; sent by another program they hold nothing.
 void HoldInMoveLoop(HWND window);
 void EndHoldInMoveLoop(HWND window);
+
+// The records that WM_NOTIFY and WM_HELP carry, or null. The system and this thread's controls
+// send these with a record of this process; another program may send or post them with any
+// address: a record that is not readable here, or that names no window of this thread (a
+// notification) or has not the system's size (help), is refused.
+const NMHDR* NotificationOf(LPARAM lParam);
+const HELPINFO* HelpOf(LPARAM lParam);
+
+// The block that a WM_INITDIALOG carries: the system sends it while it creates the dialog, before
+// the dialog shows; one that comes later comes from another program and is refused (null).
+template <typename Block>
+Block* InitBlockOf(HWND dialog, LPARAM lParam)
+{
+    return IsWindowVisible(dialog) ? nullptr : reinterpret_cast<Block*>(lParam);
+}

@@ -219,9 +219,16 @@ LRESULT OnScroll(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-LRESULT OnHelp(const HELPINFO& help)
+LRESULT OnNotify(const NMHDR* header)
 {
-    StoreInterlocked(runtime.focusWindow, -reinterpret_cast<LONG>(help.hItemHandle));
+    return header != nullptr ? ReportNotification(*header) : 0;
+}
+
+LRESULT OnHelp(const HELPINFO* help)
+{
+    if (help == nullptr)
+        return 0;
+    StoreInterlocked(runtime.focusWindow, -reinterpret_cast<LONG>(help->hItemHandle));
     StoreInterlocked(runtime.eventCode, 5);
     PulseEvents({runtime.keyOrWindowEvent, runtime.anyInputEvent});
     return 0;
@@ -317,8 +324,8 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     case WM_CLOSE: return OnClose(window);
     case WM_ERASEBKGND: return 0;
     case WM_MOUSEACTIVATE: return OnMouseActivate(window);
-    case WM_NOTIFY: return lParam != 0 ? ReportNotification(*reinterpret_cast<const NMHDR*>(lParam)) : 0;
-    case WM_HELP: return lParam != 0 ? OnHelp(*reinterpret_cast<const HELPINFO*>(lParam)) : 0;
+    case WM_NOTIFY: return OnNotify(NotificationOf(lParam));
+    case WM_HELP: return OnHelp(HelpOf(lParam));
     case WM_KEYDOWN: return OnKeyDown(window, wParam);
     case WM_CHAR: return OnChar(wParam, lParam);
     case WM_COMMAND: return OnCommand(window, wParam, lParam);

@@ -8,6 +8,7 @@
 
 #include "kernel/gui_request.h"
 #include "kernel/runtime_state.h"
+#include "windows/input_reports.h"
 #include "windows/line_list.h"
 
 namespace {
@@ -42,6 +43,8 @@ void ReportDialogResult(LONG result)
 
 INT_PTR OnInputInit(HWND dialog, InputDialogRequest* block)
 {
+    if (block == nullptr)
+        return FALSE;
     inputBlock = block;
     inputEdit = GetDlgItem(dialog, editId);
     SetWindowTextA(dialog, block->title);
@@ -70,6 +73,8 @@ void OnInputCommand(HWND dialog, WPARAM wParam)
 
 INT_PTR OnEditBoxInit(HWND dialog, const EditBoxDialogRequest* block)
 {
+    if (block == nullptr)
+        return FALSE;
     editBoxEdit = GetDlgItem(dialog, editId);
     SetWindowTextA(dialog, block->title);
     FillEditFromLines(editBoxEdit);
@@ -145,6 +150,8 @@ void FillListBoxFromLines()
 
 INT_PTR OnListBoxInit(HWND dialog, ListBoxDialogRequest* block)
 {
+    if (block == nullptr)
+        return FALSE;
     listBoxBlock = block;
     listBox = GetDlgItem(dialog, listBoxId);
     SetWindowTextA(dialog, block->title);
@@ -187,7 +194,7 @@ void OnListBoxCommand(HWND dialog, WPARAM wParam)
 INT_PTR CALLBACK InputDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG: return OnInputInit(dialog, reinterpret_cast<InputDialogRequest*>(lParam));
+    case WM_INITDIALOG: return OnInputInit(dialog, InitBlockOf<InputDialogRequest>(dialog, lParam));
     case WM_COMMAND: OnInputCommand(dialog, wParam); return 0;
     default: return 0;
     }
@@ -196,7 +203,7 @@ INT_PTR CALLBACK InputDialogProcedure(HWND dialog, UINT message, WPARAM wParam, 
 INT_PTR CALLBACK EditBoxDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG: return OnEditBoxInit(dialog, reinterpret_cast<const EditBoxDialogRequest*>(lParam));
+    case WM_INITDIALOG: return OnEditBoxInit(dialog, InitBlockOf<const EditBoxDialogRequest>(dialog, lParam));
     case WM_COMMAND: OnEditBoxCommand(dialog, wParam); return 0;
     default: return 0;
     }
@@ -205,7 +212,7 @@ INT_PTR CALLBACK EditBoxDialogProcedure(HWND dialog, UINT message, WPARAM wParam
 INT_PTR CALLBACK ListBoxDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG: return OnListBoxInit(dialog, reinterpret_cast<ListBoxDialogRequest*>(lParam));
+    case WM_INITDIALOG: return OnListBoxInit(dialog, InitBlockOf<ListBoxDialogRequest>(dialog, lParam));
     case WM_COMMAND: OnListBoxCommand(dialog, wParam); return 0;
     default: return 0;
     }

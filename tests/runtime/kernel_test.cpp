@@ -395,7 +395,13 @@ int RunOutsideRuntime(int argc, char** argv)
             }
         }
     }
-    SendMessageTimeoutA(FindProcessWindow(process, "FENSTER"), WM_ENTERSIZEMOVE, 0, 0, SMTO_NORMAL, 1000, nullptr);
+    HWND mainWindow = FindProcessWindow(process, "FENSTER");
+    for (UINT message : {WM_ENTERSIZEMOVE, WM_NOTIFY, WM_HELP}) {
+        for (LPARAM block : blocks) {
+            PostMessageA(mainWindow, message, 0, block);
+            SendMessageTimeoutA(mainWindow, message, 0, block, SMTO_NORMAL, 1000, nullptr);
+        }
+    }
     return 0;
 }
 
