@@ -113,13 +113,11 @@ const std::initializer_list<Scenario> scenarios = {
          PrepareMainWindow();
          Post(HoldMessagesOpcode);
          Post(ResumeMessagesOpcode);
-         CreateDialogWindowRequest dialog{};
-         static_cast<OpenRuntimeDialogRequest&>(dialog) = {"Fenster", nullptr, 60, 60, 240, 160, nullptr};
-         PostGuiRequest(CreateDialogWindowOpcode, &dialog);
-         PostMessageA(dialog.window, WM_SYSCOMMAND, SC_MOVE, 0);   // the user presses on its caption
+         HWND dialog = CreateDialogWindow("Fenster", nullptr, {60, 60, 300, 220});
+         PostMessageA(dialog, WM_SYSCOMMAND, SC_MOVE, 0);   // the user presses on its caption
          while (IsRectEmpty(&runtime.dialogSavedRect))
              Sleep(1);
-         DestroyByRequest(dialog.window);   // carried out in the window's own move loop
+         DestroyByRequest(dialog);   // carried out in the window's own move loop
          Post(SuspendMessagesOpcode);
          Post(EndHoldOpcode);
          GuiSleep(0);
@@ -240,8 +238,8 @@ volatile LONG counted;
 int32_t __stdcall Count() { return InterlockedIncrement(&counted); }
 const LONG unwritten = static_cast<LONG>(0xFEEDABAD);
 
-// The request from a thread of its own, behind a completion that is not its own: true when it
-// returned within patience. A thread whose request never completes keeps waiting, with its job.
+// A request from a thread of its own, behind a completion that is not its own. Completed: it
+// returned within patience; a thread whose request never completes keeps waiting, with its job.
 struct Job { GuiOpcode opcode; void* block; HANDLE done; };
 
 DWORD WINAPI Request(void* context)
@@ -252,10 +250,15 @@ DWORD WINAPI Request(void* context)
     return SetEvent(job->done);
 }
 
-bool CompletesOnce(GuiOpcode opcode, void* block)
+Job* StartRequest(GuiOpcode opcode, void* block)
 {
     auto* job = new Job{opcode, block, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     CloseHandle(CreateThread(nullptr, 0, Request, job, 0, nullptr));
+    return job;
+}
+
+bool Completed(Job* job)
+{
     if (WaitForSingleObject(job->done, patience) != WAIT_OBJECT_0)
         return false;
     CloseHandle(job->done);
@@ -263,32 +266,20 @@ bool CompletesOnce(GuiOpcode opcode, void* block)
     return true;
 }
 
-int MainWindows()   // of this process
-{
-    int count = 0;
-    DWORD process = 0;
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "FENSTER", nullptr)) != nullptr;)
-        count += GetWindowThreadProcessId(window, &process) && process == GetCurrentProcessId();
-    return count;
-}
+bool CompletesOnce(GuiOpcode opcode, void* block) { return Completed(StartRequest(opcode, block)); }
 
-// Program code on the GUI thread that takes every message and dispatches only its own window's,
-// as some libraries do, while another thread makes a request.
-HANDLE dropping = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+// Program code on the GUI thread that takes every message and dispatches only its own window's, as
+// some libraries do, while another thread makes a request.
+CallFunctionRequest call{reinterpret_cast<const void*>(&Count), 0, unwritten};
+Job* requestWhileDropping;
 
 int32_t __stdcall DropEveryMessageForAWhile()
 {
-    SetEvent(dropping);
+    requestWhileDropping = StartRequest(CallFunctionOpcode, &call);
     MSG message;
     for (DWORD start = GetTickCount(); GetTickCount() - start < 300;)
         PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
     return 0;
-}
-
-DWORD WINAPI RequestWhileDropping(void* call)
-{
-    WaitForSingleObject(dropping, patience);
-    return CompletesOnce(CallFunctionOpcode, call);
 }
 
 TEST(Requests, LastEventTheMessageEventControlIdsAndFonts)
@@ -345,22 +336,17 @@ TEST(Requests, EveryRequestThatSignalsRunsOnceAndReleasesItsRequesterWhenItHasRu
         if (out >= 0 && IsWindow(reinterpret_cast<HWND>(blocks[i][out])))
             DestroyByRequest(reinterpret_cast<HWND>(blocks[i][out]));
     }
-    static CallFunctionRequest call{reinterpret_cast<const void*>(&Count), 0, unwritten};
     static DestroyWindowRequest keep{runtime.requestWindow, unwritten};
     auto* creation = static_cast<CreateMainWindowRequest*>(HeapAlloc(GetProcessHeap(), 0, sizeof(CreateMainWindowRequest)));
     *creation = {0, 0, 90, 90};
+    HWND mainWindow = runtime.mainWindow;
     counted = 0;
     EXPECT_TRUE(CompletesOnce(CallFunctionOpcode, &call) && call.result == 1 && counted == 1);
     EXPECT_TRUE(CompletesOnce(SleepOpcode, reinterpret_cast<void*>(-1))) << "a negative time waits not at all";
     EXPECT_TRUE(CompletesOnce(DestroyWindowOpcode, &keep) && keep.result == 0 && IsWindow(runtime.requestWindow));
-    EXPECT_TRUE(CompletesOnce(CreateMainWindowOpcode, creation) && MainWindows() == 1) << "a program has one";
-    counted = 0;   // a request that a loop took and dropped runs once control is back in the runtime's loops
-    HANDLE request = CreateThread(nullptr, 0, RequestWhileDropping, &call, 0, nullptr);
+    EXPECT_TRUE(CompletesOnce(CreateMainWindowOpcode, creation) && runtime.mainWindow == mainWindow) << "a program has one";
     CallOnGuiThread(reinterpret_cast<const void*>(&DropEveryMessageForAWhile));
-    DWORD completed = 0;
-    EXPECT_TRUE(WaitForSingleObject(request, patience + 1000) == WAIT_OBJECT_0 && GetExitCodeThread(request, &completed) &&
-                completed && counted == 1) << "a dropped request";
-    CloseHandle(request);
+    EXPECT_TRUE(Completed(requestWhileDropping) && counted == 2) << "a request that a loop took and dropped";
 }
 
 // What another program's message might write to, call or free here: the copy of this program
@@ -410,6 +396,7 @@ namespace {
 TEST(Requests, AnotherProgramsMessagesChangeNothingWriteNothingSignalNothing)
 {
     PrepareMainWindow();
+    HWND mainWindow = runtime.mainWindow;
     sentinel = unwritten;
     counted = 0;
     void* heapBlock = HeapAlloc(GetProcessHeap(), 0, sizeof(CreateMainWindowRequest));
@@ -429,7 +416,7 @@ TEST(Requests, AnotherProgramsMessagesChangeNothingWriteNothingSignalNothing)
     PostKey('F');
     EXPECT_TRUE(KeyHandled('F')) << "a hold goes on";
     EXPECT_TRUE(early == 0 && sentinel == unwritten && counted == 0 && HeapValidate(GetProcessHeap(), 0, heapBlock) &&
-                MainWindows() == 1 && runtime.programHoldRequested == 0)
+                runtime.mainWindow == mainWindow && runtime.programHoldRequested == 0)
         << early << " early, " << counted << " calls";
     HeapFree(GetProcessHeap(), 0, heapBlock);
 }
@@ -582,10 +569,7 @@ void Cycles(int count)
         for (int i = 0; i < 10; ++i)
             text = RtString(text.Text()).Concat(RtString::FromInt(i)).ReplaceRange(1, 2, "ab");
         DestroyByRequest(CreateControl("BUTTON"));
-        CreateDialogWindowRequest dialog{};   // a child: WS_CHILD is the style below
-        static_cast<OpenRuntimeDialogRequest&>(dialog) = {"Fenster", runtime.mainWindow, 6, 6, 200, 100, nullptr};
-        PostGuiRequest(CreateDialogWindowOpcode, &dialog);
-        DestroyByRequest(dialog.window);
+        DestroyByRequest(CreateDialogWindow("Fenster", runtime.mainWindow, {6, 6, 206, 106}));   // a child: see the style below
         ClearWindow(MakeColor(1, 2, 3));
         Call("calltest", "CountCall");
         auto* creation = static_cast<CreateMainWindowRequest*>(HeapAlloc(GetProcessHeap(), 0, sizeof(CreateMainWindowRequest)));

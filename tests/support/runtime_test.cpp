@@ -43,6 +43,15 @@ HWND CreateControl(const char* className, DWORD style, RECT place)
     return block.window;
 }
 
+HWND CreateDialogWindow(const char* title, HWND parent, RECT place)
+{
+    CreateDialogWindowRequest block{};
+    static_cast<OpenRuntimeDialogRequest&>(block) = {title, parent, place.left, place.top, place.right - place.left,
+                                                     place.bottom - place.top, nullptr};
+    PostGuiRequest(CreateDialogWindowOpcode, &block);
+    return block.window;
+}
+
 void DestroyByRequest(HWND window)
 {
     DestroyWindowRequest block{window, -1};

@@ -44,6 +44,7 @@ inline std::future<MessageBoxSeen> AnswerBox(int buttonId, DWORD timeoutMillisec
 }
 
 HWND CreateControl(const char* className, DWORD style = WS_CHILD | WS_VISIBLE, RECT place = {10, 10, 70, 30});
+HWND CreateDialogWindow(const char* title, HWND parent, RECT place);   // of the class "DIALOG"
 void DestroyByRequest(HWND window);
 inline RECT Frame(HWND window) { RECT frame{}; GetWindowRect(window, &frame); return frame; }
 void TypeKey(WORD key);   // pressed and released, for the window that has the focus
