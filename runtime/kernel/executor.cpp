@@ -335,6 +335,19 @@ void NudgeGuiThread()
     PostMessageA(runtime.requestWindow, takenRequestMessage, 0, 0);
 }
 
+LPARAM PostQueueMark()
+{
+    static LPARAM marks;   // GUI thread only
+    PostMessageA(runtime.requestWindow, takenRequestMessage, 0, ++marks);
+    return marks;
+}
+
+bool IsQueueMark(const MSG& message, LPARAM mark)
+{
+    return message.message == takenRequestMessage && message.hwnd == runtime.requestWindow && message.wParam == 0 &&
+           message.lParam == mark;
+}
+
 void CarryOutDroppedRequests()
 {
     MSG message{runtime.requestWindow, takenRequestMessage, 0, 0, 0, {0, 0}};

@@ -205,6 +205,9 @@ void CarryOutDroppedRequests();
 // Any thread: a message that names no request and that every loop dispatches to the request
 // window, where the dropped requests are then carried out.
 void NudgeGuiThread();
+// GUI thread: the same message, posted behind the messages that wait now, marks where they end.
+LPARAM PostQueueMark();
+bool IsQueueMark(const MSG& message, LPARAM mark);
 
 // Program thread: posts a request; waits for its completion when the opcode signals it.
 void PostGuiRequest(GuiOpcode opcode, void* block);

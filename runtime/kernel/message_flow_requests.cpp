@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr int paintLimit = 1000;   // a window that never validates itself would keep the request
+
 // One hold in progress. Its state changes with the requests that end, resume and suspend it,
 // whichever loop took them from the queue (the hold's own, or a dialog's run by a request).
 struct Hold {
@@ -62,8 +64,9 @@ void PeekMessageHandler(PeekMessageRequest& block)
 
 void ProcessPendingHandler()
 {
+    LPARAM mark = PostQueueMark();
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && !IsQueueMark(message, mark)) {
         if (message.message == WM_QUIT) {
             PostQuitAgain(message.wParam);
             return;
@@ -74,6 +77,8 @@ void ProcessPendingHandler()
         }
         CarryOutDroppedRequests();
     }
+    for (int paints = 0; paints < paintLimit && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT); ++paints)
+        DispatchMessageA(&message);
 }
 
 // The program is never held at a safe point while the hold runs (a move or size loop, or a

@@ -13,8 +13,10 @@ struct PeekMessageRequest {
 
 void PeekMessageHandler(PeekMessageRequest& block);
 
-// Dispatches every waiting message (requests are carried out); a quit message found is posted
-// again as the quit state.
+// Dispatches the messages that wait when it begins (requests are carried out), then the windows'
+// pending paints; what arrives meanwhile waits for the next loop, so that another program posting
+// without end cannot keep the request from its end. A quit message found is posted again as the
+// quit state.
 void ProcessPendingHandler();
 
 // Carries out requests only, leaving ordinary messages queued, until EndHoldRequest, a quit

@@ -273,6 +273,9 @@ bool CompletesOnce(GuiOpcode opcode, void* block) { return Completed(StartReques
 CallFunctionRequest call{reinterpret_cast<const void*>(&Count), 0, unwritten};
 Job* requestWhileDropping;
 
+volatile bool flooding = true;
+DWORD WINAPI Flood(void*) { while (flooding) PostMessageA(runtime.mainWindow, WM_MOUSEMOVE, 0, 0); return 0; }
+
 int32_t __stdcall DropEveryMessageForAWhile()
 {
     requestWhileDropping = StartRequest(CallFunctionOpcode, &call);
@@ -347,6 +350,11 @@ TEST(Requests, EveryRequestThatSignalsRunsOnceAndReleasesItsRequesterWhenItHasRu
     EXPECT_TRUE(CompletesOnce(CreateMainWindowOpcode, creation) && runtime.mainWindow == mainWindow) << "a program has one";
     CallOnGuiThread(reinterpret_cast<const void*>(&DropEveryMessageForAWhile));
     EXPECT_TRUE(Completed(requestWhileDropping) && counted == 2) << "a request that a loop took and dropped";
+    HANDLE flood = CreateThread(nullptr, 0, Flood, nullptr, 0, nullptr);
+    EXPECT_TRUE(CompletesOnce(ProcessPendingOpcode, nullptr)) << "another program that posts without end";
+    flooding = false;
+    WaitForSingleObject(flood, INFINITE);
+    CloseHandle(flood);
 }
 
 // What another program's message might write to, call or free here: the copy of this program
