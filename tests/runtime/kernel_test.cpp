@@ -365,21 +365,18 @@ CallFunctionRequest trap{reinterpret_cast<const void*>(&Count), 0, 0};
 
 }  // namespace
 
-int RunOutsideRuntime(int argc, char** argv)
+int RunOutsideRuntime(int argc, char** argv)   // outside <request window> <main window> <a heap block>
 {
-    if (argc != 4)
+    if (argc != 5)
         return 2;
-    DWORD process = std::strtoul(argv[2], nullptr, 10), owner = 0;
-    HWND requestWindow = nullptr;
-    while ((requestWindow = FindWindowExA(nullptr, requestWindow, "CW", nullptr)) != nullptr &&
-           (GetWindowThreadProcessId(requestWindow, &owner), owner != process))
-        continue;
+    auto requestWindow = reinterpret_cast<HWND>(std::strtoul(argv[2], nullptr, 16));
+    auto mainWindow = reinterpret_cast<HWND>(std::strtoul(argv[3], nullptr, 16));
     DWORD thread = GetWindowThreadProcessId(requestWindow, nullptr);
     UINT taken = RegisterWindowMessageA("KalmusTakenRequest");
     const LPARAM blocks[] = {0, 1, 0x41414141, 0x7FFFFFFF, reinterpret_cast<LPARAM>(&sentinel),
-                             reinterpret_cast<LPARAM>(&trap), static_cast<LPARAM>(std::strtoul(argv[3], nullptr, 16))};
-    for (WPARAM opcode = 0; opcode <= lastOpcode; ++opcode) {
-        for (LPARAM block : blocks) {
+                             reinterpret_cast<LPARAM>(&trap), static_cast<LPARAM>(std::strtoul(argv[4], nullptr, 16))};
+    for (LPARAM block : blocks) {
+        for (WPARAM opcode = 0; opcode <= lastOpcode; ++opcode) {
             for (WPARAM wParam : {requestBase + opcode, (65u << 16) + requestBase + opcode}) {
                 PostThreadMessageA(thread, requestMessage, wParam, block);
                 for (UINT message : {requestMessage, taken}) {
@@ -388,10 +385,7 @@ int RunOutsideRuntime(int argc, char** argv)
                 }
             }
         }
-    }
-    HWND mainWindow = FindProcessWindow(process, "FENSTER");
-    for (UINT message : {WM_ENTERSIZEMOVE, WM_NOTIFY, WM_HELP}) {
-        for (LPARAM block : blocks) {
+        for (UINT message : {WM_ENTERSIZEMOVE, WM_NOTIFY, WM_HELP}) {
             PostMessageA(mainWindow, message, 0, block);
             SendMessageTimeoutA(mainWindow, message, 0, block, SMTO_NORMAL, 1000, nullptr);
         }
@@ -409,9 +403,9 @@ TEST(Requests, AnotherProgramsMessagesChangeNothingWriteNothingSignalNothing)
     counted = 0;
     void* heapBlock = HeapAlloc(GetProcessHeap(), 0, sizeof(CreateMainWindowRequest));
     Post(HoldMessagesOpcode);   // and meet a hold
-    char block[16];
-    std::snprintf(block, sizeof block, "%p", heapBlock);
-    ChildProcess other("\"" + ThisProgram() + "\" outside " + std::to_string(GetCurrentProcessId()) + " " + block);
+    char windows[64];
+    std::snprintf(windows, sizeof windows, "%p %p %p", runtime.requestWindow, mainWindow, heapBlock);
+    ChildProcess other("\"" + ThisProgram() + "\" outside " + windows);
     int early = 0;   // requests of this program that returned before they ran
     while (other.ExitCode(0) == ChildProcess::timedOut) {
         HWND button = CreateControl("BUTTON");
