@@ -185,6 +185,12 @@ void DropRequest(WPARAM opcode, LPARAM block)
 // loops end on a quit message without posting it again, and the GUI loop posts it again for them.
 HHOOK requestTaker;
 UINT takenRequestMessage;
+LPARAM marksPosted;   // GUI thread only: queue marks, numbered from 1
+LPARAM marksPassed;   // the last that a loop took
+// GUI thread only: requests that a loop other than the runtime's dispatched and that still run. A
+// ProcessPendingRequest among them leaves the waiting messages to that loop: taken here, a move
+// loop's key or button that ends it would go to the window instead.
+int dispatchesOfOtherLoops;
 bool quitTaken;
 WPARAM takenQuitCode;
 
@@ -252,6 +258,8 @@ void InputPendingHandler(int32_t* pending)
 // message that is no request of the program is refused: nothing runs, nothing is signalled.
 void ExecuteGuiRequest(const MSG& message)
 {
+    if (message.wParam == 0 && message.lParam > marksPassed && message.lParam <= marksPosted)
+        marksPassed = message.lParam;
     RequestRecord* record = ClaimRequest(message.wParam, message.lParam, false);
     if (record == nullptr)
         return;
@@ -274,7 +282,7 @@ void ExecuteGuiRequest(const MSG& message)
         case DestroyWindowOpcode: DestroyWindowHandler(*static_cast<DestroyWindowRequest*>(block)); break;
         case FileDialogOpcode: FileDialogHandler(*static_cast<FileDialogRequest*>(block)); break;
         case CreateTabControlOpcode: CreateTabControlHandler(*static_cast<CreateTabControlRequest*>(block)); break;
-        case ProcessPendingOpcode: ProcessPendingHandler(); break;
+        case ProcessPendingOpcode: if (dispatchesOfOtherLoops == 0) ProcessPendingHandler(); break;
         case CallFunctionOpcode: CallFunctionHandler(*static_cast<CallFunctionRequest*>(block)); break;
         case CreateDialogWindowOpcode: CreateDialogWindowHandler(*static_cast<CreateDialogWindowRequest*>(block)); break;
         case FolderDialogOpcode: FolderDialogHandler(*static_cast<FolderDialogRequest*>(block)); break;
@@ -330,6 +338,14 @@ bool CarryOutRequest(const MSG& message)
     return true;
 }
 
+void CarryOutDispatchedRequest(const MSG& message)
+{
+    ++dispatchesOfOtherLoops;
+    ExecuteGuiRequest(message);
+    CarryOutDroppedRequests();
+    --dispatchesOfOtherLoops;
+}
+
 void NudgeGuiThread()
 {
     PostMessageA(runtime.requestWindow, takenRequestMessage, 0, 0);
@@ -337,15 +353,12 @@ void NudgeGuiThread()
 
 LPARAM PostQueueMark()
 {
-    static LPARAM marks;   // GUI thread only
-    PostMessageA(runtime.requestWindow, takenRequestMessage, 0, ++marks);
-    return marks;
+    return PostMessageA(runtime.requestWindow, takenRequestMessage, 0, marksPosted + 1) ? ++marksPosted : 0;
 }
 
-bool IsQueueMark(const MSG& message, LPARAM mark)
+bool QueueMarkPassed(LPARAM mark)
 {
-    return message.message == takenRequestMessage && message.hwnd == runtime.requestWindow && message.wParam == 0 &&
-           message.lParam == mark;
+    return marksPassed >= mark;
 }
 
 void CarryOutDroppedRequests()

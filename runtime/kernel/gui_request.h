@@ -198,6 +198,9 @@ void PostQuitAgain(WPARAM exitCode);
 // GUI thread, in the runtime's own loops: carries out the message when it is a request; false
 // for every other message.
 bool CarryOutRequest(const MSG& message);
+// GUI thread: a posted request that another loop dispatched to the request window (readdressed),
+// and then the requests that loops dropped.
+void CarryOutDispatchedRequest(const MSG& message);
 // GUI thread, between two messages of the runtime's own loops: carries out, in the order they
 // were issued, the posted requests that a loop took from the queue and dropped without
 // dispatching them (a program's window procedure may run such a loop).
@@ -205,9 +208,10 @@ void CarryOutDroppedRequests();
 // Any thread: a message that names no request and that every loop dispatches to the request
 // window, where the dropped requests are then carried out.
 void NudgeGuiThread();
-// GUI thread: the same message, posted behind the messages that wait now, marks where they end.
+// GUI thread: the same message, posted behind the messages that wait now, marks where they end;
+// 0 when the queue is full. It has passed once any loop has taken it.
 LPARAM PostQueueMark();
-bool IsQueueMark(const MSG& message, LPARAM mark);
+bool QueueMarkPassed(LPARAM mark);
 
 // Program thread: posts a request; waits for its completion when the opcode signals it.
 void PostGuiRequest(GuiOpcode opcode, void* block);

@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr int paintLimit = 1000;   // a window that never validates itself would keep the request
+constexpr int paintLimit = 1000;        // a window that never validates itself would keep the request
+constexpr int queueCapacity = 10000;    // the messages a queue holds at most
 
 // One hold in progress. Its state changes with the requests that end, resume and suspend it,
 // whichever loop took them from the queue (the hold's own, or a dialog's run by a request).
@@ -66,7 +67,9 @@ void ProcessPendingHandler()
 {
     LPARAM mark = PostQueueMark();
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && !IsQueueMark(message, mark)) {
+    for (int taken = 0; (mark != 0 ? !QueueMarkPassed(mark) : taken < queueCapacity) &&
+                        PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
+         ++taken) {
         if (message.message == WM_QUIT) {
             PostQuitAgain(message.wParam);
             return;

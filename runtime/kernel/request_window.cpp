@@ -26,10 +26,8 @@ bool CreateRequestWindow()
 LRESULT CALLBACK RequestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (IsTakenRequest(message)) {
-        if (!InSendMessage()) {
-            ExecuteGuiRequest(MSG{window, message, wParam, lParam, 0, {0, 0}});
-            CarryOutDroppedRequests();
-        }
+        if (!InSendMessage())
+            CarryOutDispatchedRequest(MSG{window, message, wParam, lParam, 0, {0, 0}});
         return 0;
     }
     if (message != requestMessage)
