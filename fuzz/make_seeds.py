@@ -20,10 +20,15 @@ SEEDS = {
         (12.5, 6, 0, 0), (0.125, 2, 0, -42), (2.675, 2, 12, 7), (1e308, 1100, 0, 0), (5e-324, INT32_MAX, 0, 0),
         (12345.6, -2, 0, 0), (math.nan, 6, 0, 0), (-math.inf, 6, 9, 0), (0.5, 0, INT32_MAX, 0),
         (-0.0000001, 6, -1, INT32_MIN), (9.9999996, 6, 1 << 20, 1)]],
-    "string_search_fuzz": [struct.pack("<ii", field, blanks) + texts(s, needle, replacement)
-                           for field, blanks, s, needle, replacement in [
-        (2, 3, b"10 20 30 40", b" ", b"x"), (3, 0, b"a\0b\0c", b"\0", b"\0\0"), (1, INT32_MAX, b"aaaa", b"aa", b"b"),
-        (0, -1, b".mpg|.mpe|.dat|mpeg", b".mpg", b""), (INT32_MAX, 1 << 20, b"abab", b"ab", b"abab")]],
+    # shape: letters, 0 for all bytes (bits 0-1), log2 of the text's copies (bits 2-4) and of the needle's (bits 5-7)
+    "string_search_fuzz": [struct.pack("<iiB", field, blanks, shape) + texts(s, needle, replacement)
+                           for field, blanks, shape, s, needle, replacement in [
+        (2, 3, 0, b"10 20 30 40", b" ", b"x"), (3, 0, 0, b"a\0b\0c", b"\0", b"\0\0"), (1, INT32_MAX, 0, b"aaaa", b"aa", b"b"),
+        (0, -1, 0, b".mpg|.mpe|.dat|mpeg", b".mpg", b""), (INT32_MAX, 1 << 20, 0, b"abab", b"ab", b"abab"),
+        (7, 0, 2 | 7 << 2 | 5 << 5, b"\0\0\0\1", b"\0\0\0\1\0", b"yz"), (40, 1, 2 | 7 << 2, b"\0" * 31 + b"\1", b"\0", b"yz"),
+        (3, 0, 3 | 5 << 2 | 3 << 5, b"\0\1\2\0\1", b"\0\1\2", b""), (5, 0, 1 | 6 << 2, b"x" * 16, b"x", b"abc"),
+        (4, 0, 0, b"10 20 30 40", b" ", b""), (2, 0, 0, b"whole", b" ", b""), (2, 0, 0, b"a::b::c", b"::", b""),
+        (1, 0, 0, b"abc", b"c\0", b"")]],   # the last field, no delimiter, a long one, a match only with the terminator
     "file_dialog_filter_fuzz": [b"\x01archive.tar.gz", b"\x01C:\\Filme.alt\\clip.avi", b"\x01D:/ohne_punkt",
                                 b"\x00Videos|*.avi", b"\x00*.avi|*.mpg|*.wav", b"\x00Videos||*.avi", b"\x00"],
 }
