@@ -11,6 +11,12 @@ def texts(*parts):   # the string-search layout: two-byte length, then the bytes
     return b"".join(struct.pack("<H", len(p)) + p for p in parts[:-1]) + parts[-1]
 
 
+# The lower case of the Western code page (1252) as table edits: S, OE and Z with caron, Y with
+# diaeresis, and the accented capitals but the multiplication sign.
+WESTERN_CAPITALS = [0x8A, 0x8C, 0x8E] + [c for c in range(0xC0, 0xDF) if c != 0xD7]
+WESTERN = bytes([len(WESTERN_CAPITALS) + 1, 0x9F, 0xFF]) + b"".join(
+    bytes([c, c + (0x10 if c < 0xC0 else 0x20)]) for c in WESTERN_CAPITALS)
+
 SEEDS = {
     "command_line_fuzz": [b"", b"prog   ", b'prog "C:\\My Clips\\a b.avi" 1 0', b'prog """"', b'prog "quoted"letters',
                           b'prog "open to the end  ', b'prog a"b c\td'],
@@ -29,6 +35,9 @@ SEEDS = {
         (3, 0, 3 | 5 << 2 | 3 << 5, b"\0\1\2\0\1", b"\0\1\2", b""), (5, 0, 1 | 6 << 2, b"x" * 16, b"x", b"abc"),
         (4, 0, 0, b"10 20 30 40", b" ", b""), (2, 0, 0, b"whole", b" ", b""), (2, 0, 0, b"a::b::c", b"::", b""),
         (1, 0, 0, b"abc", b"c\0", b"")]],   # the last field, no delimiter, a long one, a match only with the terminator
+    # the number of table edits, the edits (byte, its lower case), then the text
+    "lower_case_fuzz": [b"\0ABC.MPG\0Z", b"\0" + b"Gr\xd6\xdfe \xc4PFEL, *.MPG und \xdcBERGR\xd6\xdfE " * 3,
+                        b"\2\xc4\xe4\xd6\xf6" + b"\xc4\xd6 ABC " * 9, b"\1AA" + b"AaZz@[`{" * 40, WESTERN + bytes(range(256)) * 2],
     "file_dialog_filter_fuzz": [b"\x01archive.tar.gz", b"\x01C:\\Filme.alt\\clip.avi", b"\x01D:/ohne_punkt",
                                 b"\x00Videos|*.avi", b"\x00*.avi|*.mpg|*.wav", b"\x00Videos||*.avi", b"\x00"],
 }

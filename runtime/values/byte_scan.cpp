@@ -41,12 +41,38 @@ uint32_t CountIn64(const char* at, __m128i wanted)
     return static_cast<uint32_t>(_mm_cvtsi128_si32(halves) + _mm_cvtsi128_si32(_mm_srli_si128(halves, 8)));
 }
 
+// 0xFF in each lane whose byte lies in [first, first + span], bytes taken as unsigned.
+__m128i InRange(__m128i bytes, uint8_t first, uint8_t span)
+{
+    __m128i limit = _mm_set1_epi8(static_cast<char>(span));
+    __m128i offset = _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(first)));
+    return _mm_cmpeq_epi8(_mm_max_epu8(offset, limit), limit);
+}
+
 // Whether none of the 64 bytes at `at` equals the wanted one.
 bool NoneIn64(const char* at, __m128i wanted)
 {
     __m128i any = _mm_or_si128(_mm_or_si128(Equal(at, wanted), Equal(at + 16, wanted)),
                                _mm_or_si128(Equal(at + 32, wanted), Equal(at + 48, wanted)));
     return Mask(any) == 0;
+}
+
+// The bytes A-Z moved up by 32, as the C locale lowers them; every other byte as it was.
+__m128i LowerAscii(__m128i bytes)
+{
+    return _mm_add_epi8(bytes, _mm_and_si128(InRange(bytes, 'A', 'Z' - 'A'), _mm_set1_epi8('a' - 'A')));
+}
+
+// Whether the table lowers the bytes below 128 as LowerAscii does.
+bool LowersAsciiAsTheCLocale(const uint8_t* table)
+{
+    __m128i byte = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    __m128i differences = _mm_setzero_si128();
+    for (int block = 0; block < 128; block += 16) {
+        differences = _mm_or_si128(differences, _mm_xor_si128(LowerAscii(byte), Load(table + block)));
+        byte = _mm_add_epi8(byte, _mm_set1_epi8(16));
+    }
+    return Mask(_mm_cmpeq_epi8(differences, _mm_setzero_si128())) == 0xFFFF;
 }
 
 // The start of the needle's maximal suffix under the byte order or under its reverse, and the
@@ -171,6 +197,23 @@ char* ReplaceByte(const char* from, const char* end, char byte, const char* repl
     }
     oneByOne(end);
     return out;
+}
+
+// A-Z go 16 bytes at a time; the bytes from 128 up, a few in most texts, through the table.
+void LowerBytes(char* from, char* end, const uint8_t* lowerCase)
+{
+    if (end - from >= 16 && LowersAsciiAsTheCLocale(lowerCase)) {
+        for (; end - from >= 16; from += 16) {
+            __m128i bytes = Load(from);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(from), LowerAscii(bytes));
+            for (unsigned high = Mask(bytes); high != 0; high &= high - 1) {
+                char& byte = from[LowestBit(high)];
+                byte = static_cast<char>(lowerCase[static_cast<uint8_t>(byte)]);
+            }
+        }
+    }
+    for (; from < end; ++from)
+        *from = static_cast<char>(lowerCase[static_cast<uint8_t>(*from)]);
 }
 
 NeedleSearch::NeedleSearch(const char* text, uint32_t textLength)

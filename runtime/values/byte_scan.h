@@ -19,6 +19,9 @@ const char* FindNthByte(const char* from, const char* end, char byte, uint32_t c
 char* ReplaceByte(const char* from, const char* end, char byte, const char* replacement,
                   uint32_t replacementLength, char* out, char* outEnd);
 
+// Each byte replaced by its entry in the 256-byte table.
+void LowerBytes(char* from, char* end, const uint8_t* lowerCase);
+
 // A needle prepared once for any number of searches: the Two-Way algorithm of Crochemore and
 // Perrin, linear in the text and the needle for every input, which skips with SSE2 the text
 // where no occurrence can start.

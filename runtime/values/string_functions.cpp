@@ -2,7 +2,6 @@
 // are the callee's own copies. Lengths, not terminators, bound every search and copy.
 #include "values/string_functions.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -110,13 +109,12 @@ RtString TrimBlanks(RtString s)
     return Range(start, static_cast<uint32_t>(end - start));
 }
 
-// The C library's lower-casing under the locale start-up selected ("English"), which also
-// lowers the accented capitals of the Windows Western code page. Every byte is lowered,
-// including those behind an embedded zero byte.
+// Lowered through the program's locale as the C library's tolower lowers each byte: the table
+// start-up made (the C locale's before), which under the Western code page also lowers the
+// accented capitals. Every byte is lowered, including those behind an embedded zero byte.
 RtString ToLowerCase(RtString s)
 {
-    for (uint32_t i = 0; i < s.Length(); ++i)
-        s.text[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(s.text[i])));
+    LowerBytes(s.text, s.text + s.Length(), valueSettings.lowerCase.data());
     return s;
 }
 

@@ -2,12 +2,13 @@
 // blocks, numbers as text, the string functions, values, the command line, file-dialog filters.
 #include <gtest/gtest.h>
 
-#include <clocale>
+#include <cctype>
 #include <cmath>
 #include <string>
 #include <vector>
 #ifdef _WIN32
 #include <malloc.h>
+#include "kernel/program_locale.h"
 #define BLOCK_SIZE(block) _msize(block)
 #else
 extern "C" size_t __sanitizer_get_allocated_size(const volatile void* block);   // either sanitizer runtime
@@ -94,8 +95,8 @@ TEST_F(Values, TextsTheHeapCannotHoldAreReported)
                   Bytes(s.Concat(s)) + Bytes(ReplaceAll(s, RtString("b"), RtString("bbb"))), "abc");
 }
 
-// The searches are the string_search fuzz target's own.
-TEST_F(Values, StringFunctions)
+// The searches, MakeBlanks and ToLowerCase are the string_search and lower_case fuzz targets' own.
+TEST_F(Values, LeftRightAndTrimmed)
 {
     const struct { std::string s; int32_t count; std::string left, right; } parts[] = {
         {"abc", 5, "abc", ""}, {"abc", 3, "abc", "abc"}, {"abc", -1, "", ""}, {"a\0b\0"s, 3, "a\0b"s, "\0b\0"s},
@@ -107,11 +108,6 @@ TEST_F(Values, StringFunctions)
     };
     for (const auto& c : trims)
         EXPECT_EQ(Bytes(TrimBlanks(Make(c.first))), c.second);
-    EXPECT_EQ(Bytes(MakeBlanks(3)) + Bytes(ToLowerCase(Make("ABC.MPG\0Z"s))), "   abc.mpg\0z"s);
-#ifdef _WIN32
-    ASSERT_NE(std::setlocale(LC_ALL, "English"), nullptr);   // as start-up selects it
-    EXPECT_EQ(Bytes(ToLowerCase(Make("\xC4\xD6\xDC\x8A"))), "\xE4\xF6\xFC\x9A");
-#endif
 }
 
 TEST_F(Values, TextToNumber)
@@ -133,6 +129,23 @@ TEST_F(Values, TextToNumber)
     }
     EXPECT_EQ(RealToInteger(-4294967297.0) + RealToInteger(1e19) + RealToInteger(NAN), -1) << "0 beyond 64 bits";
 }
+
+#ifdef _WIN32
+// The locale start-up selects: the Western code page's accented capitals are lowered.
+TEST_F(Values, TheProgramsLocale)
+{
+    InitLocale();
+    EXPECT_EQ(Bytes(ToLowerCase(Make("\xC4\xD6\xDC\x8A MPG-CLIP.AVI \xDE\xDF\xD7\x9F"))),
+              "\xE4\xF6\xFC\x9A mpg-clip.avi \xFE\xDF\xD7\xFF");
+    std::string every(256, 0), lowered(256, 0);   // each byte, lowered as tolower lowers it
+    for (int byte = 0; byte < 256; ++byte) {
+        every[byte] = static_cast<char>(byte);
+        lowered[byte] = static_cast<char>(std::tolower(byte));
+    }
+    EXPECT_EQ(Bytes(ToLowerCase(Make(every))), lowered);
+    ReleaseLocale();
+}
+#endif
 
 TEST_F(Values, ArgumentSlotsAndTheValueStack)
 {
