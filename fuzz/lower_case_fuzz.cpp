@@ -1,6 +1,7 @@
 // ToLowerCase of any bytes through any table against a plain look-up of each byte: the table
 // starts as the C locale's and takes the input's edits. And for each locale of this machine, the
-// table that start-up reads and the lowering of all 256 bytes against tolower.
+// tables that start-up reads against tolower and isspace, and the lowering of all 256 bytes
+// against tolower.
 #include <cctype>
 #include <clocale>
 #include <string>
@@ -18,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::string every(256, 0), lowered(256, 0);
         for (int byte = 0; byte < 256; ++byte) {
             FUZZ_CHECK(valueSettings.lowerCase[byte] == std::tolower(byte));
+            FUZZ_CHECK(valueSettings.blank[byte] == (std::isspace(byte) != 0));
             every[byte] = static_cast<char>(byte);
             lowered[byte] = static_cast<char>(std::tolower(byte));
         }

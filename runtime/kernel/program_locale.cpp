@@ -15,7 +15,7 @@ int InitLocale()
     // locale the system knows (a few milliseconds of the start-up under Wine).
     if (std::setlocale(LC_ALL, "English_United States.1252") == nullptr)
         std::setlocale(LC_ALL, "English");
-    ReadLocaleTables();   // the string functions' lower case under this locale
+    ReadLocaleTables();   // the string functions' lower case and blanks under this locale
     const char* point = std::localeconv()->decimal_point;
     runtime.decimalSeparator = static_cast<char*>(std::calloc(8, 1));
     std::strncpy(runtime.decimalSeparator, point != nullptr && *point != 0 ? point : ".", 7);

@@ -57,10 +57,13 @@ uint32_t Occurrences(const RtString& searched, const RtString& needle)
     return count;
 }
 
-// A prefixed integer: the text behind the prefix byte read as strtol reads it, clamped to the
+// A prefixed integer: the text behind the prefix byte read as strtol reads it under the
+// program's locale, whose blanks it skips first (0xA0 in the Western code page), clamped to the
 // 32-bit range as a 32-bit strtol clamps (a host's long may be wider).
 Value PrefixedInteger(const char* digits, int base)
 {
+    while (valueSettings.blank[static_cast<uint8_t>(*digits)])
+        ++digits;
     long long number = std::strtoll(digits, nullptr, base);
     if (number > INT32_MAX)
         number = INT32_MAX;

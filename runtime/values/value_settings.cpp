@@ -12,6 +12,8 @@ void ReportValueError(int32_t code)
 
 void ReadLocaleTables()
 {
-    for (int byte = 0; byte < 256; ++byte)
+    for (int byte = 0; byte < 256; ++byte) {
         valueSettings.lowerCase[byte] = static_cast<uint8_t>(std::tolower(byte));
+        valueSettings.blank[byte] = std::isspace(byte) != 0;
+    }
 }

@@ -1,6 +1,6 @@
 // The values layer's settings and its error entry. The runtime fills them at start-up; until
 // then numbers get six decimals, a full stop and no padding, errors are not reported, and bytes
-// are lowered as in the C locale.
+// are lowered and counted as blanks as in the C locale.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -16,6 +16,14 @@ constexpr ByteTable CLocaleLowerCase()
     return table;
 }
 
+constexpr ByteTable CLocaleBlanks()
+{
+    ByteTable table{};
+    for (int byte : {'\t', '\n', '\v', '\f', '\r', ' '})
+        table[byte] = 1;
+    return table;
+}
+
 // A fatal runtime error with an optional detail text. Returns only when the program's error
 // mode silences it; the caller then goes on with its stated fallback result.
 using ValueErrorEntry = void (*)(int32_t code, const char* detail);
@@ -28,6 +36,7 @@ struct ValueSettings {
     uint32_t longestText = UINT32_MAX - 2;   // a longer text counts as one the heap cannot hold;
                                              // the whole 32-bit range unless a test lowers it
     ByteTable lowerCase = CLocaleLowerCase();   // tolower of each byte under the program's locale
+    ByteTable blank = CLocaleBlanks();          // 1 where isspace holds under the program's locale
 };
 
 extern ValueSettings valueSettings;
@@ -38,6 +47,6 @@ constexpr int32_t textTooLongError = 211;   // a text the heap cannot hold
 
 void ReportValueError(int32_t code);
 
-// Fills lowerCase from the C library under the locale now set; start-up calls it once
+// Fills lowerCase and blank from the C library under the locale now set; start-up calls it once
 // it has set the program's locale.
 void ReadLocaleTables();

@@ -131,7 +131,8 @@ TEST_F(Values, TextToNumber)
 }
 
 #ifdef _WIN32
-// The locale start-up selects: the Western code page's accented capitals are lowered.
+// The locale start-up selects: the Western code page's accented capitals are lowered, and its
+// no-break space is a blank that strtol skips before the digits of a prefixed number.
 TEST_F(Values, TheProgramsLocale)
 {
     InitLocale();
@@ -143,6 +144,8 @@ TEST_F(Values, TheProgramsLocale)
         lowered[byte] = static_cast<char>(std::tolower(byte));
     }
     EXPECT_EQ(Bytes(ToLowerCase(Make(every))), lowered);
+    for (const char* text : {"&\xA0" "2", "$\xA0" "2", "%\xA0" "10"})
+        EXPECT_EQ(ParseInteger(Make(text)), 2) << text;
     ReleaseLocale();
 }
 #endif
