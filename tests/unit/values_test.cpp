@@ -47,8 +47,10 @@ TEST_F(Values, OwnedBlocksEmbeddedZeroBytesComparisonAndReplacing)
     RtString empty(static_cast<const char*>(nullptr)), other, s("ab");
     EXPECT_NE(empty.text, other.text) << "every empty string owns its block";
     s.AppendChar(0).AppendChar('c');
-    RtString copy(s);
+    RtString copy(s), shortened("abc");
     EXPECT_EQ(Bytes(copy.AppendString(copy)), "ab\0cab\0c"s);
+    shortened.length = 1;   // a count short of the first zero byte: a copy reaches to that byte
+    EXPECT_EQ(Bytes(RtString(shortened)), "abc");
     EXPECT_EQ(Bytes(copy.Concat(empty)), "ab\0cab\0c"s);
     char* before = s.text;
     EXPECT_EQ(s.AssignString(s).text, before) << "self-assignment keeps the block";
