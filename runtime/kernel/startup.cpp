@@ -3,11 +3,8 @@
 
 #include <windows.h>
 
-#include <clocale>
-#include <cstdlib>
-#include <cstring>
-
 #include "values/command_line.h"
+#include "kernel/program_locale.h"
 #include "kernel/request_window.h"
 #include "kernel/system_libraries.h"
 #include "kernel/runtime_state.h"
@@ -38,25 +35,6 @@ int InitRuntime()
 
     if (!CreateRequestWindow())
         ExitProcess(1);
-    return 0;
-}
-
-int InitLocale()
-{
-    // "English" is this locale; its full name spares the library a search through every
-    // locale the system knows (a few milliseconds of the start-up under Wine).
-    if (std::setlocale(LC_ALL, "English_United States.1252") == nullptr)
-        std::setlocale(LC_ALL, "English");
-    const char* point = std::localeconv()->decimal_point;
-    runtime.decimalSeparator = static_cast<char*>(std::calloc(8, 1));
-    std::strncpy(runtime.decimalSeparator, point != nullptr && *point != 0 ? point : ".", 7);
-    return 0;
-}
-
-int ReleaseLocale()
-{
-    std::free(runtime.decimalSeparator);
-    runtime.decimalSeparator = nullptr;
     return 0;
 }
 

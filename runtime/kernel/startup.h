@@ -3,8 +3,6 @@
 #include <windows.h>
 
 int InitRuntime();
-int InitLocale();
-int ReleaseLocale();
 int ReleaseRuntime();
 
 // The GUI thread's part: starts the program thread, loops, waits for its end; the exit code.

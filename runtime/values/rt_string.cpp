@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "values/byte_scan.h"
 #include "values/value_settings.h"
 
 const char emptyText[1] = {0};
@@ -116,12 +117,13 @@ RtString& RtString::AssignString(const RtString& other)
 {
     if (&other == this)
         return *this;
-    // The larger of the count and the first zero byte: counted embedded zeros survive.
+    // The larger of the count and the first zero byte: counted embedded zeros survive. The zero
+    // byte lies past the count only when none lies before it.
     uint32_t newLength = 0;
     if (other.text != nullptr) {
-        newLength = static_cast<uint32_t>(std::strlen(other.text));
-        if (other.length > newLength)
-            newLength = other.length;
+        newLength = other.length;
+        if (FindByte(other.text, other.text + other.length, 0) == nullptr)
+            newLength += static_cast<uint32_t>(std::strlen(other.text + other.length));
     }
     if (char* block = AllocateBlock(newLength)) {
         if (newLength > 0)

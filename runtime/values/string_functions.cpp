@@ -2,10 +2,12 @@
 // are the callee's own copies. Lengths, not terminators, bound every search and copy.
 #include "values/string_functions.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <vector>
 
+#include "values/byte_scan.h"
 #include "values/value_settings.h"
 
 namespace {
@@ -37,32 +39,31 @@ RtString Range(const char* start, uint32_t count)
     return RtString::ConstructFromRange(start, 0, count);
 }
 
-const char* FindIn(const RtString& searched, uint32_t from, const RtString& needle)
+const char* End(const RtString& s)
 {
-    return FindBytes(searched.Text() + from, needle.Text(), searched.Length() - from, needle.Length());
-}
-
-uint32_t OffsetOf(const RtString& s, const char* position)
-{
-    return static_cast<uint32_t>(position - s.Text());
+    return s.Text() + s.Length();
 }
 
 // Occurrences without overlap, left to right.
 uint32_t Occurrences(const RtString& searched, const RtString& needle)
 {
+    const char* end = End(searched);
+    if (needle.Length() <= 1)
+        return needle.Length() == 0 ? 0 : CountByte(searched.Text(), end, needle.Text()[0]);
+    NeedleSearch search(needle.Text(), needle.Length());
     uint32_t count = 0;
-    uint32_t from = 0;
-    while (const char* found = FindIn(searched, from, needle)) {
+    for (const char* at = searched.Text(); (at = search.Find(at, end)) != nullptr; at += needle.Length())
         ++count;
-        from = OffsetOf(searched, found) + needle.Length();
-    }
     return count;
 }
 
-// A prefixed integer: the text behind the prefix byte read as strtol reads it, clamped to the
+// A prefixed integer: the text behind the prefix byte read as strtol reads it under the
+// program's locale, whose blanks it skips first (0xA0 in the Western code page), clamped to the
 // 32-bit range as a 32-bit strtol clamps (a host's long may be wider).
 Value PrefixedInteger(const char* digits, int base)
 {
+    while (valueSettings.blank[static_cast<uint8_t>(*digits)])
+        ++digits;
     long long number = std::strtoll(digits, nullptr, base);
     if (number > INT32_MAX)
         number = INT32_MAX;
@@ -75,17 +76,9 @@ Value PrefixedInteger(const char* digits, int base)
 
 const char* FindBytes(const char* buffer, const char* needle, uint32_t bufferLength, uint32_t needleLength)
 {
-    if (needleLength == 0 || needleLength > bufferLength)
+    if (needleLength == 0)
         return nullptr;
-    const char* last = buffer + (bufferLength - needleLength);
-    for (const char* start = buffer; start <= last; ++start) {
-        start = static_cast<const char*>(std::memchr(start, needle[0], static_cast<size_t>(last - start) + 1));
-        if (start == nullptr)
-            return nullptr;
-        if (std::memcmp(start, needle, needleLength) == 0)
-            return start;
-    }
-    return nullptr;
+    return NeedleSearch(needle, needleLength).Find(buffer, buffer + bufferLength);
 }
 
 RtString TakeLeft(RtString s, int32_t count)
@@ -119,20 +112,19 @@ RtString TrimBlanks(RtString s)
     return Range(start, static_cast<uint32_t>(end - start));
 }
 
-// The C library's lower-casing under the locale start-up selected ("English"), which also
-// lowers the accented capitals of the Windows Western code page. Every byte is lowered,
-// including those behind an embedded zero byte.
+// Lowered through the program's locale as the C library's tolower lowers each byte: the table
+// start-up made (the C locale's before), which under the Western code page also lowers the
+// accented capitals. Every byte is lowered, including those behind an embedded zero byte.
 RtString ToLowerCase(RtString s)
 {
-    for (uint32_t i = 0; i < s.Length(); ++i)
-        s.text[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(s.text[i])));
+    LowerBytes(s.text, s.text + s.Length(), valueSettings.lowerCase.data());
     return s;
 }
 
 int32_t FindSubstring(RtString needle, RtString searched)
 {
-    const char* found = FindIn(searched, 0, needle);
-    return found == nullptr ? 0 : static_cast<int32_t>(OffsetOf(searched, found) + 1);
+    const char* found = FindBytes(searched.Text(), needle.Text(), searched.Length(), needle.Length());
+    return found == nullptr ? 0 : static_cast<int32_t>(found - searched.Text() + 1);
 }
 
 int32_t CountOccurrences(RtString searched, RtString needle)
@@ -140,48 +132,92 @@ int32_t CountOccurrences(RtString searched, RtString needle)
     return static_cast<int32_t>(Occurrences(searched, needle));
 }
 
-// The result's size is known before it is built, so a result the heap cannot hold is reported
-// before any work (and gives the empty string).
+// One pass counts the occurrences and keeps their places while the heap has room for them; the
+// result's size is then known, so a result the heap cannot hold is reported before any copying
+// (and gives the empty string). A second pass copies, searching only past the places kept.
 RtString ReplaceAll(RtString s, RtString search, RtString replacement)
 {
-    if (search.Length() == 0)
+    const uint32_t searchLength = search.Length(), replacementLength = replacement.Length();
+    if (searchLength == 0)
         return s;
-    uint64_t count = Occurrences(s, search);
-    uint64_t total = s.Length() + count * replacement.Length() - count * search.Length();
+    const char* text = s.Text();
+    const char* end = End(s);
+    const NeedleSearch needle(search.Text(), searchLength);
+    std::vector<uint32_t> places;
+    bool allKept = true;
+    uint64_t count = 0;
+    if (searchLength == 1) {
+        count = CountByte(text, end, search.Text()[0]);
+    } else {
+        for (const char* at = text; (at = needle.Find(at, end)) != nullptr; at += searchLength) {
+            ++count;
+            try {
+                if (allKept)
+                    places.push_back(static_cast<uint32_t>(at - text));
+            } catch (const std::bad_alloc&) {
+                allKept = false;
+            }
+        }
+    }
+    uint64_t total = s.Length() + count * replacementLength - count * searchLength;
     RtString result = RtString::Repeat(0, total);
     if (result.text == nullptr || result.Length() != total)
         return result;
     char* out = result.text;
-    uint32_t from = 0;
-    while (const char* found = FindIn(s, from, search)) {
-        uint32_t at = OffsetOf(s, found);
-        std::memcpy(out, s.Text() + from, at - from);
-        out += at - from;
-        std::memcpy(out, replacement.Text(), replacement.Length());
-        out += replacement.Length();
-        from = at + search.Length();
+    if (searchLength == 1) {
+        ReplaceByte(text, end, search.Text()[0], replacement.Text(), replacementLength, out, out + total);
+        return result;
     }
-    std::memcpy(out, s.Text() + from, s.Length() - from);
+    const char* copied = text;
+    auto replace = [&](const char* at) {
+        std::memcpy(out, copied, static_cast<size_t>(at - copied));
+        out += at - copied;
+        std::memcpy(out, replacement.Text(), replacementLength);
+        out += replacementLength;
+        copied = at + searchLength;
+    };
+    for (uint32_t place : places)
+        replace(text + place);
+    while (const char* at = allKept ? nullptr : needle.Find(copied, end))
+        replace(at);
+    std::memcpy(out, copied, static_cast<size_t>(end - copied));
     return result;
 }
 
+// Field n lies behind the (n - 1)th delimiter and ends at the next one or at the end; there is
+// no field n when fewer delimiters come before it.
 RtString ExtractField(RtString s, int32_t fieldNumber, RtString delimiter)
 {
     if (fieldNumber < 1) {
         ReportValueError(fieldNumberError);
         return RtString();
     }
-    uint32_t delimiters = Occurrences(s, delimiter);
-    if (delimiters == 0)
+    const uint32_t length = delimiter.Length();
+    const char* start = s.Text();
+    const char* end = End(s);
+    if (length == 0)
         return fieldNumber == 1 ? s : RtString();
-    if (static_cast<uint32_t>(fieldNumber) - 1 > delimiters)
-        return RtString();
-    uint32_t from = 0;
-    for (int32_t skipped = 1; skipped < fieldNumber; ++skipped)
-        from = OffsetOf(s, FindIn(s, from, delimiter)) + delimiter.Length();
-    const char* end = FindIn(s, from, delimiter);
-    uint32_t to = end == nullptr ? s.Length() : OffsetOf(s, end);
-    return Range(s.Text() + from, to - from);
+    const char* stop;
+    if (length == 1) {
+        const char byte = delimiter.Text()[0];
+        if (fieldNumber > 1) {
+            start = FindNthByte(start, end, byte, static_cast<uint32_t>(fieldNumber) - 1);
+            if (start == nullptr)
+                return RtString();
+            ++start;
+        }
+        stop = FindByte(start, end, byte);
+    } else {
+        NeedleSearch needle(delimiter.Text(), length);
+        for (int32_t skipped = 1; skipped < fieldNumber; ++skipped) {
+            start = needle.Find(start, end);
+            if (start == nullptr)
+                return RtString();
+            start += length;
+        }
+        stop = needle.Find(start, end);
+    }
+    return Range(start, static_cast<uint32_t>((stop != nullptr ? stop : end) - start));
 }
 
 int32_t IsNumericText(const char* text)
@@ -195,7 +231,7 @@ int32_t IsNumericText(const char* text)
 // as prefixed integers ("$" hex, "&" octal, "%" binary) or as reals. Non-numbers stay text.
 Value ParseValue(RtString s)
 {
-    if (std::memchr(s.Text(), '.', s.Length()) != nullptr || std::memchr(s.Text(), ',', s.Length()) != nullptr) {
+    if (FindByte(s.Text(), End(s), '.') != nullptr || FindByte(s.Text(), End(s), ',') != nullptr) {
         if (IsNumericBytes(s.Text(), s.Length()))
             return ValueFromReal(std::strtod(s.Text(), nullptr));
         return ValueFromString(s);

@@ -2,12 +2,13 @@
 // blocks, numbers as text, the string functions, values, the command line, file-dialog filters.
 #include <gtest/gtest.h>
 
-#include <clocale>
+#include <cctype>
 #include <cmath>
 #include <string>
 #include <vector>
 #ifdef _WIN32
 #include <malloc.h>
+#include "kernel/program_locale.h"
 #define BLOCK_SIZE(block) _msize(block)
 #else
 extern "C" size_t __sanitizer_get_allocated_size(const volatile void* block);   // either sanitizer runtime
@@ -46,8 +47,10 @@ TEST_F(Values, OwnedBlocksEmbeddedZeroBytesComparisonAndReplacing)
     RtString empty(static_cast<const char*>(nullptr)), other, s("ab");
     EXPECT_NE(empty.text, other.text) << "every empty string owns its block";
     s.AppendChar(0).AppendChar('c');
-    RtString copy(s);
+    RtString copy(s), shortened("abc");
     EXPECT_EQ(Bytes(copy.AppendString(copy)), "ab\0cab\0c"s);
+    shortened.length = 1;   // a count short of the first zero byte: a copy reaches to that byte
+    EXPECT_EQ(Bytes(RtString(shortened)), "abc");
     EXPECT_EQ(Bytes(copy.Concat(empty)), "ab\0cab\0c"s);
     char* before = s.text;
     EXPECT_EQ(s.AssignString(s).text, before) << "self-assignment keeps the block";
@@ -94,7 +97,8 @@ TEST_F(Values, TextsTheHeapCannotHoldAreReported)
                   Bytes(s.Concat(s)) + Bytes(ReplaceAll(s, RtString("b"), RtString("bbb"))), "abc");
 }
 
-TEST_F(Values, StringFunctions)
+// The searches, MakeBlanks and ToLowerCase are the string_search and lower_case fuzz targets' own.
+TEST_F(Values, LeftRightAndTrimmed)
 {
     const struct { std::string s; int32_t count; std::string left, right; } parts[] = {
         {"abc", 5, "abc", ""}, {"abc", 3, "abc", "abc"}, {"abc", -1, "", ""}, {"a\0b\0"s, 3, "a\0b"s, "\0b\0"s},
@@ -106,20 +110,6 @@ TEST_F(Values, StringFunctions)
     };
     for (const auto& c : trims)
         EXPECT_EQ(Bytes(TrimBlanks(Make(c.first))), c.second);
-    EXPECT_EQ(Bytes(MakeBlanks(3)) + Bytes(ToLowerCase(Make("ABC.MPG\0Z"s))), "   abc.mpg\0z"s);
-#ifdef _WIN32
-    ASSERT_NE(std::setlocale(LC_ALL, "English"), nullptr);   // as start-up selects it
-    EXPECT_EQ(Bytes(ToLowerCase(Make("\xC4\xD6\xDC\x8A"))), "\xE4\xF6\xFC\x9A");
-#endif
-
-    // The string_search fuzz target checks the searches against splitting at every occurrence; its
-    // seeds lack a match that needs the terminator, the last field, no delimiter, a long delimiter.
-    EXPECT_EQ(FindSubstring(Make("c\0"s), Make("abc")) + CountOccurrences(Make("abc"), Make("c\0"s)), 0);
-    const struct { std::string s; int32_t field; std::string delimiter, result; } fields[] = {
-        {"10 20 30 40", 4, " ", "40"}, {"whole", 1, " ", "whole"}, {"whole", 2, " ", ""}, {"a::b::c", 2, "::", "b"},
-    };
-    for (const auto& c : fields)
-        EXPECT_EQ(Bytes(ExtractField(Make(c.s), c.field, Make(c.delimiter))), c.result) << c.s << " " << c.field;
 }
 
 TEST_F(Values, TextToNumber)
@@ -141,6 +131,26 @@ TEST_F(Values, TextToNumber)
     }
     EXPECT_EQ(RealToInteger(-4294967297.0) + RealToInteger(1e19) + RealToInteger(NAN), -1) << "0 beyond 64 bits";
 }
+
+#ifdef _WIN32
+// The locale start-up selects: the Western code page's accented capitals are lowered, and its
+// no-break space is a blank that strtol skips before the digits of a prefixed number.
+TEST_F(Values, TheProgramsLocale)
+{
+    InitLocale();
+    EXPECT_EQ(Bytes(ToLowerCase(Make("\xC4\xD6\xDC\x8A MPG-CLIP.AVI \xDE\xDF\xD7\x9F"))),
+              "\xE4\xF6\xFC\x9A mpg-clip.avi \xFE\xDF\xD7\xFF");
+    std::string every(256, 0), lowered(256, 0);   // each byte, lowered as tolower lowers it
+    for (int byte = 0; byte < 256; ++byte) {
+        every[byte] = static_cast<char>(byte);
+        lowered[byte] = static_cast<char>(std::tolower(byte));
+    }
+    EXPECT_EQ(Bytes(ToLowerCase(Make(every))), lowered);
+    for (const char* text : {"&\xA0" "2", "$\xA0" "2", "%\xA0" "10"})
+        EXPECT_EQ(ParseInteger(Make(text)), 2) << text;
+    ReleaseLocale();
+}
+#endif
 
 TEST_F(Values, ArgumentSlotsAndTheValueStack)
 {
