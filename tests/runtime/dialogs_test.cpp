@@ -94,11 +94,15 @@ TEST(ModalDialogs, InputHandsBackANewText)
 TEST(ModalDialogs, EditBoxOkReplacesTheLinesCancelKeepsThemAMissingTemplateGivesMinusOne)
 {
     const std::string longLine(70000, 'w');   // beyond EM_GETLINE's 16-bit capacity
+    std::string manyLines = "Zeile";   // asked for line by line, they would take minutes
+    for (int line = 1; line < 250000; ++line)
+        manyLines += "\r\nZeile";
     // "Vorgabe" is the template's own text.
     const struct { std::vector<std::string> before; const char* shown; std::string typed; int button; int32_t result;
                    std::vector<std::string> after; } cases[] = {
-        {{"alt", "bleibt"}, "alt\r\nbleibt", longLine + "\r\n\r\nc\r\n", IDOK, 1, {longLine, "", "c", ""}},
+        {{"alt", "bleibt"}, "alt\r\nbleibt", longLine + "\r\n\r\nc\r\r\nd\r\n", IDOK, 1, {longLine, "", "c", "d", ""}},
         {{"x"}, "x", "", IDOK, 1, {""}},   // an edit control has one line at least
+        {{"x"}, "x", manyLines, IDOK, 1, std::vector<std::string>(250000, "Zeile")},
         {{std::string("a\0b", 3), "c"}, "a b\r\nc", "a b\r\nc", IDOK, 1, {"a b", "c"}},   // nothing lost behind a zero byte
         {{}, "Vorgabe", "verworfen", IDCANCEL, 0, {}},
     };
