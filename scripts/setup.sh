@@ -112,15 +112,42 @@ x11_managed_windows() {
 mount_full_disk() {
     full_disk="$build_dir/full_disk"
     mkdir -p "$full_disk"
-    if ! mountpoint -q "$full_disk" && ! mount -t tmpfs -o size=64k tmpfs "$full_disk"; then
+    if ! mountpoint -q "$full_disk" && ! mount -t tmpfs -o size=64k,mode=1777 tmpfs "$full_disk"; then
         echo "could not mount the small disk for the full-disk tests (they will fail)" >&2
         return 0
     fi
     export KINOBLICK_FULL_DISK="Z:${full_disk//\//\\}"
 }
 
+# The ordinary user of the cases where file owners and modes count (Wine run as root opens files
+# whatever their modes): nobody, with a home and a Wine prefix of its own in the build folder.
+as_user() {
+    setpriv --reuid=nobody --regid=nogroup --clear-groups \
+        env HOME="$build_dir/user" WINEPREFIX="$build_dir/user/wineprefix" "$@"
+}
+
+# The user's prefix, made once, and the files of its saving cases, made afresh as a user meets
+# them: another owner's private file, a symbolic link, a second hard link, a folder that refuses
+# new names, another owner's file in a shared sticky folder. KINOBLICK_SAVE_CASES names them.
+prepare_user_cases() {
+    mkdir -p "$build_dir/user" && chown nobody:nogroup "$build_dir/user"
+    if [ ! -f "$build_dir/user/wineprefix/system.reg" ]; then
+        as_user wineboot -i >/dev/null 2>&1
+        as_user wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1   # as the tests' prefix
+    fi
+    local cases="$build_dir/save_cases"
+    rm -rf "$cases" && mkdir -p "$cases/locked" "$cases/shared"
+    touch "$cases"/{private,linked,one,hidden}.txt "$cases/locked/datei.txt" "$cases/shared/fremd.txt"
+    ln -s linked.txt "$cases/link.txt" && ln "$cases/one.txt" "$cases/two.txt"
+    chown nobody:nogroup "$cases" "$cases"/{linked,one,hidden}.txt && chown root:nogroup "$cases/private.txt"
+    chmod 660 "$cases/private.txt" && chmod 666 "$cases/locked/datei.txt" "$cases/shared/fremd.txt"
+    chmod 555 "$cases/locked" && chmod 1777 "$cases/shared"
+    export KINOBLICK_SAVE_CASES="Z:${cases//\//\\}"
+}
+
 stop_all() {
     [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
+    [ -d "$build_dir/user/wineprefix" ] && as_user wineserver -k 2>/dev/null || true
     [ -n "${window_manager_pid:-}" ] && kill "$window_manager_pid" 2>/dev/null || true
     [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
     [ -n "${full_disk:-}" ] && mountpoint -q "$full_disk" && umount "$full_disk" || true

@@ -13,6 +13,7 @@ trap stop_all EXIT
 start_wine
 x11_managed_windows N
 mount_full_disk
+prepare_user_cases
 
 cd "$build_dir"
 ctest --output-on-failure -j 2 "$@"

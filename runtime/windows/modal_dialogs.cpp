@@ -81,23 +81,25 @@ INT_PTR OnEditBoxInit(HWND dialog, const EditBoxDialogRequest* block)
     return TRUE;
 }
 
-// lineList becomes the edit control's lines, each without its line break. An edit control
-// always has one line at least, so an empty one gives one empty line. The lines are cut out of
-// the whole text rather than read with EM_GETLINE, whose capacity of 16 bits would cut the longer
-// lines of a control that does not wrap.
+// lineList becomes the edit control's lines, each without its line break. The control ends a line
+// at CR LF, and at CR CR LF (the break it writes itself where it wraps a line, when asked to show
+// those); an empty control has one empty line. The lines are cut out of the whole text in one pass:
+// asking the control for each line's start and length walks its list of lines every time, which
+// made a long text take hours, and EM_GETLINE's capacity of 16 bits would cut longer lines.
 void TakeLinesFromEdit(HWND edit)
 {
     ClearLines();
     std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(edit)) + 1);
     size_t length = static_cast<size_t>(GetWindowTextA(edit, text.data(), static_cast<int>(text.size())));
-    LRESULT count = SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
-    for (LRESULT line = 0; line < count; ++line) {
-        LRESULT index = SendMessageA(edit, EM_LINEINDEX, line, 0);
-        size_t start = std::min(static_cast<size_t>(std::max<LRESULT>(index, 0)), length);
-        size_t lineLength = static_cast<size_t>(std::max<LRESULT>(SendMessageA(edit, EM_LINELENGTH, index, 0), 0));
-        AppendLine(RtString::ConstructFromRange(text.data(), static_cast<int32_t>(start),
-                                                static_cast<uint32_t>(std::min(lineLength, length - start))));
+    size_t start = 0;
+    for (size_t i = 0; i + 1 < length; ++i) {
+        if (text[i] != '\r' || text[i + 1] != '\n')
+            continue;
+        size_t end = i > start && text[i - 1] == '\r' ? i - 1 : i;
+        AppendLine(RtString::ConstructFromRange(text.data(), static_cast<int32_t>(start), static_cast<uint32_t>(end - start)));
+        start = ++i + 1;
     }
+    AppendLine(RtString::ConstructFromRange(text.data(), static_cast<int32_t>(start), static_cast<uint32_t>(length - start)));
 }
 
 void OnEditBoxCommand(HWND dialog, WPARAM wParam)

@@ -3,6 +3,9 @@
 // the back buffer) refuses another thread's drawing. The text cursor is a pair of plain fields.
 #include "windows/text_output.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "kernel/gui_request.h"
 #include "kernel/runtime_state.h"
 #include "services/window_commands.h"
@@ -58,10 +61,14 @@ void PrepareDc(HDC dc)
     SetBkColor(dc, TextPaletteColour(runtime.textBackColourIndex));
 }
 
+// Nothing is drawn where the cursor's pixel position is beyond a 32-bit coordinate (a column near
+// 2^31): it could not show, and the position would wrap round to the left edge.
 void DrawAtCursor(HDC dc, const RtString& s)
 {
-    TextOutA(dc, runtime.textColumn * runtime.charWidth, runtime.textRow * runtime.lineHeight, s.Text(),
-             static_cast<int>(s.Length()));
+    int64_t x = static_cast<int64_t>(runtime.textColumn) * runtime.charWidth;
+    int64_t y = static_cast<int64_t>(runtime.textRow) * runtime.lineHeight;
+    if (x <= INT32_MAX && y <= INT32_MAX)
+        TextOutA(dc, static_cast<int>(x), static_cast<int>(y), s.Text(), static_cast<int>(s.Length()));
 }
 
 // The contents and child windows move up one line; the last line is blanked from the cursor
@@ -101,8 +108,19 @@ void LeaveOutWholeBlankLines(PendingText& pending, int32_t columns)
         pending.blanks = static_cast<uint32_t>(window + (pending.blanks - window) % line);
 }
 
+// The cells from the cursor to the right edge of the window or of the back buffer (the screen's
+// size), whichever lies further right, with the cell that the edge cuts. A piece that does not
+// break is made only as long as that: the rest would be clipped. A field width of 2^31 would
+// otherwise have two billion blanks made for nothing, more than the memory holds.
+uint32_t CellsThatCanShow()
+{
+    int64_t width = std::max<int64_t>(runtime.clientWidth, runtime.screenWidth);
+    int64_t cells = width / AtLeastOne(runtime.charWidth) + 1 - runtime.textColumn;
+    return static_cast<uint32_t>(std::max<int64_t>(cells, 0));
+}
+
 // One line's piece of the pending text, with the device contexts prepared. Returns true when
-// the text was broken at the right edge and a rest remains.
+// the text was broken at the right edge and a rest remains. The cursor column stops at 2^31 - 1.
 bool PrintPiece(PendingText& pending, int32_t lineEnd, bool wrap, bool pad, bool rest)
 {
     int32_t columns = runtime.clientWidth / AtLeastOne(runtime.charWidth);
@@ -121,7 +139,7 @@ bool PrintPiece(PendingText& pending, int32_t lineEnd, bool wrap, bool pad, bool
         if (count == 0 && runtime.textColumn == 0)
             count = 1;   // a window narrower than one cell still takes a character per line
     }
-    RtString s = pending.Take(count);
+    RtString s = pending.Take(std::min(count, CellsThatCanShow()));
     broken = broken && pending.Length() != 0;
     if (lineEnd == 0)
         s.AppendChar(' ');
@@ -135,7 +153,8 @@ bool PrintPiece(PendingText& pending, int32_t lineEnd, bool wrap, bool pad, bool
         runtime.textColumn = 0;
         ++runtime.textRow;
     } else {
-        runtime.textColumn += static_cast<LONG>(s.Length());
+        int64_t column = static_cast<int64_t>(runtime.textColumn) + count + (lineEnd == 0 ? 1 : 0);
+        runtime.textColumn = static_cast<LONG>(std::min<int64_t>(column, INT32_MAX));
     }
     return broken;
 }

@@ -1,7 +1,10 @@
 // The dialog requests, the runtime's dialogs and the rich edit streams against real dialogs and
 // controls: a user thread finds each modal dialog, reads it, types into it and presses its buttons
 // while the program thread waits for the request.
+#include <richedit.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -13,20 +16,6 @@
 #include "support/runtime_test.h"
 #include "windows/line_list.h"
 #include "windows/rich_edit_streams.h"
-
-void PrepareRuntimeTests()
-{
-    LoadLibraryA("riched20.dll");
-    SetWindowStyleFlags(0x0F);
-    SetMainWindowGeometry(30, 40, 400, 300);
-    RunScenarioNamedOnCommandLine({{"richedit", [] {   // a control of another program, until it is ended
-        HWND control = CreateControl("RichEdit20A");
-        SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("fremd"));
-        SendMessageA(control, EM_SETMODIFY, 1, 0);
-        SetWindowTextA(runtime.mainWindow, "fremd");
-        Sleep(INFINITE);
-    }}});
-}
 
 namespace {
 
@@ -94,11 +83,15 @@ TEST(ModalDialogs, InputHandsBackANewText)
 TEST(ModalDialogs, EditBoxOkReplacesTheLinesCancelKeepsThemAMissingTemplateGivesMinusOne)
 {
     const std::string longLine(70000, 'w');   // beyond EM_GETLINE's 16-bit capacity
+    std::string manyLines = "Zeile";   // asked for line by line, they would take minutes
+    for (int line = 1; line < 250000; ++line)
+        manyLines += "\r\nZeile";
     // "Vorgabe" is the template's own text.
     const struct { std::vector<std::string> before; const char* shown; std::string typed; int button; int32_t result;
                    std::vector<std::string> after; } cases[] = {
-        {{"alt", "bleibt"}, "alt\r\nbleibt", longLine + "\r\n\r\nc\r\n", IDOK, 1, {longLine, "", "c", ""}},
+        {{"alt", "bleibt"}, "alt\r\nbleibt", longLine + "\r\n\r\nc\r\r\nd\r\n", IDOK, 1, {longLine, "", "c", "d", ""}},
         {{"x"}, "x", "", IDOK, 1, {""}},   // an edit control has one line at least
+        {{"x"}, "x", manyLines, IDOK, 1, std::vector<std::string>(250000, "Zeile")},
         {{std::string("a\0b", 3), "c"}, "a b\r\nc", "a b\r\nc", IDOK, 1, {"a b", "c"}},   // nothing lost behind a zero byte
         {{}, "Vorgabe", "verworfen", IDCANCEL, 0, {}},
     };
@@ -186,11 +179,11 @@ TEST(DialogRequests, FillListTemplatesByNameOrNumberThePlaceOfTheRuntimeDialogAR
     DestroyByRequest(dialogWindow.window);
 }
 
-// ---- The rich edit streams: round trips through files, and failures that give a system error code
-// and keep both the control and the file ----
+// ---- The rich edit streams, run as an ordinary user: what loads and saves keep, and their failures ----
 
-const char richEdit[] = "RichEdit20A";
-const std::string sample = "Zeile eins\r\nGr\xF6\xDF" "e: 42";
+const char richEdit[] = "RichEdit20W";   // its text set and read as Unicode
+const char plainTextMode[] = "RichEdit20W in plain text mode";
+const std::wstring sample = L"Zeile eins\r\nGröße: 42", greek = L"αβγ Entwurf";
 
 std::string FileBytes(const std::string& path)   // "<none>" when there is no file
 {
@@ -198,21 +191,23 @@ std::string FileBytes(const std::string& path)   // "<none>" when there is no fi
     return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<none>";
 }
 
-int NamesBeside(const std::string& path)   // in the file's folder
+int NamesBeside(const std::string& path, DWORD leastSize = 0)   // in its folder, "." and ".." too; of files that size or more
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((path.substr(0, path.rfind('\\') + 1) + "*").c_str(), &found);
-    int names = 1;
-    while (FindNextFileA(search, &found))   // "." at least was found
-        ++names;
+    int names = 0;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        names += found.nFileSizeLow >= leastSize || found.nFileSizeHigh > 0 ? 1 : 0;
     FindClose(search);
     return names;
 }
 
-HWND Edit(const char* className, const std::string& text)   // its text marked as changed
+HWND Edit(const char* className, const std::wstring& text)   // its text marked as changed
 {
-    HWND control = CreateControl(className, WS_CHILD | WS_VISIBLE | ES_MULTILINE, {0, 0, 200, 100});
-    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    bool plain = className == plainTextMode;
+    HWND control = CreateControl(plain ? richEdit : className, WS_CHILD | WS_VISIBLE | ES_MULTILINE, {0, 0, 200, 100});
+    SendMessageA(control, EM_SETTEXTMODE, plain ? TM_PLAINTEXT : TM_RICHTEXT, 0);
+    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageA(control, EM_SETMODIFY, 1, 0);
     return control;
 }
@@ -227,76 +222,161 @@ HWND OtherProgramsRichEdit()   // in this test program started again: changed, a
     return control;
 }
 
-std::string ControlText(HWND control)   // by message: another program's as well
+std::wstring ControlText(HWND control)   // by message: another program's as well
 {
-    std::string text(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0) + 1, '\0');
-    text.resize(SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
+    std::wstring text(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0) + 1, L'\0');
+    text.resize(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
     return text;
 }
 
-// "Zeile 0\r\n" to "Zeile 16239\r\n": 200,010 bytes, some CR LF pairs across the control's blocks.
-std::string NumberedLines()
+// "Zeile 0\r\n" to "Zeile 16239\r\n" (200,010 bytes, some CR LF pairs across the control's blocks),
+// or their first bytes.
+template <typename Text = std::string>
+Text NumberedLines(size_t bytes = 200010)
 {
     std::string lines;
     for (int n = 0; n < 16240; ++n)
         lines += "Zeile " + std::to_string(n) + "\r\n";
-    return lines;
+    return Text(lines.begin(), lines.begin() + std::min(bytes, lines.size()));
 }
 
-TEST(RichEditStreams, PlainTextComesBackByteForByteRichTextWithItsText)
+// What belongs to the file: its attributes, owner, group and rights (as the file system shows them),
+// and the names in its folder.
+std::string Belongings(const std::string& path)
 {
-    std::string original = ProgramFolder() + "lines.txt", saved = ProgramFolder() + "saved.dat", lines = NumberedLines();
-    std::ofstream(original, std::ios::binary) << lines;
-    std::ofstream(saved, std::ios::binary) << std::string(300000, 'o');   // saving replaces it
-    HWND control = Edit(richEdit, "alt");
-    EXPECT_EQ(LoadPlainTextFile(control, original.c_str()), 0);
-    EXPECT_EQ(SendMessageA(control, EM_GETMODIFY, 0, 0), 0);
-    EXPECT_EQ(SavePlainTextFile(control, saved.c_str()), 0);
-    EXPECT_TRUE(FileBytes(saved) == lines) << FileBytes(saved).size() << " bytes instead of " << lines.size();
-    for (const std::string& text : {sample, std::string()}) {   // empty: the RTF frame alone
-        HWND source = Edit(richEdit, text), copy = Edit(richEdit, "alt");
-        EXPECT_TRUE(SaveRichTextFile(source, saved.c_str()) == 0 && SendMessageA(source, EM_GETMODIFY, 0, 0) == 0);
-        EXPECT_EQ(LoadRichTextFile(copy, saved.c_str()), 0);
-        EXPECT_EQ(ControlText(copy), text);
-    }
+    char descriptor[4096] = {};
+    DWORD size = 0;
+    GetFileSecurityA(path.c_str(), OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                     descriptor, sizeof descriptor, &size);
+    return std::to_string(GetFileAttributesA(path.c_str())) + "/" + std::to_string(NamesBeside(path)) + "/" +
+           std::string(descriptor, std::min<DWORD>(size, sizeof descriptor));
 }
 
-TEST(RichEditStreams, FailuresGiveASystemCodeAndKeepTheControlAndTheFile)
+int32_t LoadedAndSaved(HWND control, const char* path)   // as plain text
 {
-    const char* fullDisk = std::getenv("KINOBLICK_FULL_DISK");
-    ASSERT_NE(fullDisk, nullptr) << "KINOBLICK_FULL_DISK names no disk of 64 KiB: scripts/test.sh mounts one";
-    std::string folder = ProgramFolder() + "streams\\", file = folder + "datei.txt";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    // control: a class, null for a destroyed window, "" for another program's; fileBefore null: no file.
-    const struct { const char* name; int32_t (*operation)(HWND, const char*); const char* control; std::string path;
-                   const char* fileBefore; std::string text; int32_t code; } failures[] = {
-        {"missing file", LoadPlainTextFile, richEdit, folder + "fehlt.txt", nullptr, sample, ERROR_FILE_NOT_FOUND},
-        {"no folder", SaveRichTextFile, richEdit, folder + "fehlt\\x.rtf", nullptr, sample, ERROR_PATH_NOT_FOUND},
-        {"plain edit control", SavePlainTextFile, "EDIT", file, nullptr, sample, ERROR_INVALID_PARAMETER},
-        {"destroyed window", SaveRichTextFile, nullptr, file, nullptr, sample, ERROR_INVALID_PARAMETER},
-        {"another program's control", LoadPlainTextFile, "", file, "neu", "fremd", ERROR_INVALID_PARAMETER},
-        {"no rich text", LoadRichTextFile, richEdit, file, "kein RTF", sample, ERROR_INVALID_DATA},
-        {"empty file", LoadPlainTextFile, richEdit, file, "", sample, ERROR_HANDLE_EOF},
-        {"empty control", SavePlainTextFile, richEdit, file, "alt", "", ERROR_HANDLE_EOF},
-        {"full disk", SavePlainTextFile, richEdit, fullDisk + std::string("\\datei.txt"), "alt", NumberedLines(), ERROR_DISK_FULL},
+    int32_t code = LoadPlainTextFile(control, path);
+    return code != 0 ? code : SavePlainTextFile(control, path);
+}
+
+// Another program saves into the new file again and again and ends itself in the middle of a save:
+// all it may leave is the saved file, whole, which goes here. 0 when it ended so.
+int32_t SavedByAProgramThatEnds(HWND, const char* path)
+{
+    ChildProcess saver("\"" + ThisProgram() + "\" saving \"" + path + "\"");
+    int32_t code = static_cast<int32_t>(saver.ExitCode()) - 9;
+    if (FileBytes(path) == NumberedLines())
+        DeleteFileA(path);
+    return code;
+}
+
+// Prepared by scripts/test.sh: the files of a user's cases with their owners, modes and links; a disk of 64 KiB.
+const char* const savingCases = std::getenv("KINOBLICK_SAVE_CASES");
+const char* const fullDisk = std::getenv("KINOBLICK_FULL_DISK");
+
+// A load or save of a control holding `text` (control: a class, "" for another program's, null for a
+// destroyed window) on a file holding `before` ("<none>": no file). A failure gives its code and keeps
+// the control's text and modified flag and the file; a success clears the flag and leaves the file
+// (and its second name `other`) holding `after` ("": as before) and the control showing `shown` (when
+// given). Every case keeps what belongs to the file, unless the file came into being.
+TEST(RichEditStreams, LoadsAndSavesKeepTheFileAndTheControlOrGiveASystemCode)
+{
+    ASSERT_TRUE(savingCases && fullDisk) << "KINOBLICK_SAVE_CASES or KINOBLICK_FULL_DISK names nothing: scripts/test.sh prepares them";
+    std::string cases = savingCases + std::string("\\"), file = cases + "datei.txt", full = fullDisk + std::string("\\datei.txt");
+    std::string deep = cases + std::string(252 - std::strlen(savingCases), 'l'), ansi;
+    CreateDirectoryA(deep.c_str(), nullptr);   // a name of 255 characters in it
+    SetFileAttributesA((cases + "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    for (int byte = 0x80; byte < 0x100; ++byte)
+        ansi += static_cast<char>(byte);
+    const struct { const char* name; int32_t (*operation)(HWND, const char*); const char* control; std::wstring text;
+                   std::string path, before; int32_t code; std::string after = ""; std::wstring shown = L""; std::string other = ""; } operations[] = {
+        {"missing file", LoadPlainTextFile, richEdit, sample, cases + "fehlt.txt", "<none>", ERROR_FILE_NOT_FOUND},
+        {"no folder", SaveRichTextFile, richEdit, sample, cases + "fehlt\\x.rtf", "<none>", ERROR_PATH_NOT_FOUND},
+        {"plain edit control", SavePlainTextFile, "EDIT", sample, file, "<none>", ERROR_INVALID_PARAMETER},
+        {"destroyed window", SaveRichTextFile, nullptr, sample, file, "<none>", ERROR_INVALID_PARAMETER},
+        {"another program's control", LoadPlainTextFile, "", L"fremd", file, "neu", ERROR_INVALID_PARAMETER},
+        {"no rich text", LoadRichTextFile, richEdit, greek, file, "kein RTF", ERROR_INVALID_DATA},
+        {"no rich text, plain text mode", LoadRichTextFile, plainTextMode, greek, file, "kein RTF", ERROR_INVALID_DATA},
+        {"no UTF-8 after its mark", LoadPlainTextFile, richEdit, sample, file, "\xEF\xBB\xBF\xFF", ERROR_NO_UNICODE_TRANSLATION},
+        {"empty file", LoadPlainTextFile, richEdit, sample, file, "", ERROR_HANDLE_EOF},
+        {"empty control", SavePlainTextFile, richEdit, L"", file, "alt", ERROR_HANDLE_EOF},
+        {"beyond the file's encoding", SavePlainTextFile, richEdit, greek, file, "alt", ERROR_NO_UNICODE_TRANSLATION},
+        {"full disk", SavePlainTextFile, richEdit, NumberedLines<std::wstring>(), full, "alt", ERROR_DISK_FULL},
+        {"no memory for a copy", LoadPlainTextFile, richEdit, NumberedLines<std::wstring>() + NumberedLines<std::wstring>(), file, "neu", ERROR_NOT_ENOUGH_MEMORY},
+        {"another owner's private file", SavePlainTextFile, richEdit, L"neu", cases + "private.txt", "alt", 0, "neu"},
+        {"a symbolic link", SavePlainTextFile, richEdit, L"neu", cases + "link.txt", "alt", 0, "neu", L"", cases + "linked.txt"},
+        {"a second hard link", SavePlainTextFile, richEdit, L"neu", cases + "one.txt", "alt", 0, "neu", L"", cases + "two.txt"},
+        {"a hidden file", SavePlainTextFile, richEdit, L"neu", cases + "hidden.txt", "alt", 0, "neu"},
+        {"a folder that refuses new names", SavePlainTextFile, richEdit, L"neu", cases + "locked\\datei.txt", "alt", 0, "neu"},
+        {"another owner's file in a shared folder", SavePlainTextFile, richEdit, L"neu", cases + "shared\\fremd.txt", "alt", 0, "neu"},
+        {"a name of 255 characters", SavePlainTextFile, richEdit, L"neu", deep + "\\x", "alt", 0, "neu"},
+        {"a new file of 255 characters", SavePlainTextFile, richEdit, L"neu", deep + "\\y", "<none>", 0, "neu"},
+        {"the device NUL", SavePlainTextFile, richEdit, L"neu", "NUL", "", 0},
+        {"more than half of the full disk", SavePlainTextFile, richEdit, NumberedLines<std::wstring>(50000), full, std::string(40000, 'a'), 0, NumberedLines(50000)},
+        {"a longer file", SavePlainTextFile, richEdit, L"neu", file, std::string(300000, 'o'), 0, "neu"},
+        {"a program ended during a save", SavedByAProgramThatEnds, nullptr, L"", cases + "neu.txt", "<none>", 0},
+        // Loaded and saved again: in its encoding, byte for byte when its line ends are all of one kind.
+        {"CR LF, every ANSI byte above 127", LoadedAndSaved, richEdit, L"alt", file, NumberedLines() + ansi, 0},
+        {"UTF-8", LoadedAndSaved, richEdit, L"alt", file, "\xEF\xBB\xBF\xCE\xB1\xCE\xB2 Gr\xC3\xB6\xC3\x9F" "e\r\n", 0, "", L"αβ Größe\r\n"},
+        {"UTF-16", LoadedAndSaved, richEdit, L"alt", file, std::string("\xFF\xFE\xB1\x03\x0D\x00\x0A\x00", 8), 0, "", L"α\r\n"},
+        {"UTF-16, big-endian", LoadedAndSaved, richEdit, L"alt", file, std::string("\xFE\xFF\x03\xB1\x00\x0A", 6), 0, "", L"α\r\n"},
+        {"LF", LoadedAndSaved, richEdit, L"alt", file, "a\nb\n", 0, "", L"a\r\nb\r\n"},
+        {"CR", LoadedAndSaved, richEdit, L"alt", file, "a\rb", 0, "", L"a\r\nb"},
+        {"mixed: the first kind; CR CR LF is two", LoadedAndSaved, richEdit, L"alt", file, "a\nb\r\nc\r\r\nd", 0, "a\nb\nc\n\nd", L"a\r\nb\r\nc\r\n\r\nd"},
     };
-    for (const auto& failure : failures) {
-        DeleteFileA(failure.path.c_str());
-        if (failure.fileBefore != nullptr)
-            std::ofstream(failure.path, std::ios::binary) << failure.fileBefore;
-        int names = NamesBeside(failure.path);
-        bool foreign = failure.control != nullptr && *failure.control == 0;
+    for (const auto& op : operations) {
+        op.before == "<none>" ? (void)DeleteFileA(op.path.c_str()) : (void)(std::ofstream(op.path, std::ios::binary) << op.before);
+        std::string belongings = Belongings(op.path), after = op.code != 0 || op.after.empty() ? op.before : op.after;
+        bool foreign = op.control != nullptr && *op.control == 0;
         ChildProcess other(foreign ? "\"" + ThisProgram() + "\" richedit" : "");   // ended at the end of the round
-        HWND control = foreign ? OtherProgramsRichEdit() : Edit(failure.control ? failure.control : richEdit, failure.text);
-        if (failure.control == nullptr)
+        HWND control = foreign ? OtherProgramsRichEdit() : Edit(op.control ? op.control : richEdit, op.text);
+        if (op.control == nullptr)
             DestroyByRequest(control);
-        EXPECT_EQ(failure.operation(control, failure.path.c_str()), failure.code) << failure.name;
-        EXPECT_TRUE(failure.control == nullptr || (ControlText(control) == failure.text && SendMessageA(control, EM_GETMODIFY, 0, 0)))
-            << failure.name << ": the control changed";
-        EXPECT_TRUE(FileBytes(failure.path) == (failure.fileBefore ? failure.fileBefore : "<none>") &&
-                    NamesBeside(failure.path) == names) << failure.name << ": the file changed, or one was left behind";
-        DeleteFileA(failure.path.c_str());
+        std::vector<void*> taken;   // no memory: the free address space, in blocks of 64 KiB and more
+        for (SIZE_T size = 1u << 30; op.code == ERROR_NOT_ENOUGH_MEMORY && size >= 0x10000; size /= 2) {
+            while (void* block = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS))
+                taken.push_back(block);
+        }
+        int32_t code = op.operation(control, op.path.c_str());
+        for (void* block : taken)
+            VirtualFree(block, 0, MEM_RELEASE);
+        EXPECT_EQ(code, op.code) << op.name;
+        EXPECT_TRUE(op.control == nullptr || ((SendMessageA(control, EM_GETMODIFY, 0, 0) != 0) == (op.code != 0) &&
+                    (op.code != 0 ? ControlText(control) == op.text : op.shown.empty() || ControlText(control) == op.shown)))
+            << op.name << ": the control";
+        EXPECT_TRUE(FileBytes(op.path) == after && (op.other.empty() || FileBytes(op.other) == after) &&
+                    (Belongings(op.path) == belongings || (op.before == "<none>" && after != op.before))) << op.name << ": the file";
+    }
+    DeleteFileA(full.c_str());
+    for (const std::wstring& typed : {sample, greek, std::wstring()}) {   // rich text, a new file; empty: the RTF frame alone
+        DeleteFileA(file.c_str());
+        int names = NamesBeside(file);
+        HWND source = Edit(richEdit, typed), copy = Edit(richEdit, L"alt");
+        EXPECT_TRUE(SaveRichTextFile(source, file.c_str()) == 0 && SendMessageA(source, EM_GETMODIFY, 0, 0) == 0 && NamesBeside(file) == names + 1);
+        EXPECT_TRUE(LoadRichTextFile(copy, file.c_str()) == 0 && ControlText(copy) == typed);
     }
 }
 
 }  // namespace
+
+void PrepareRuntimeTests()
+{
+    LoadLibraryA("riched20.dll");
+    SetWindowStyleFlags(0x0F);
+    SetMainWindowGeometry(30, 40, 400, 300);
+    RunScenarioNamedOnCommandLine({{"richedit", [] {   // a control of another program, until it is ended
+        Edit(richEdit, L"fremd");
+        SetWindowTextA(runtime.mainWindow, "fremd");
+        Sleep(INFINITE);
+    }}, {"saving", [] {   // into a new file again and again, ending itself once a new file holds bytes
+        HWND control = Edit(richEdit, NumberedLines<std::wstring>());
+        std::string file = runtime.parameters[2].Text();
+        std::thread([file, names = NamesBeside(file, 1)] {
+            while (NamesBeside(file, 1) == names)
+                continue;
+            TerminateProcess(GetCurrentProcess(), 9);
+        }).detach();
+        while (SavePlainTextFile(control, file.c_str()) == 0 && DeleteFileA(file.c_str()))
+            continue;
+    }}});
+}
+

@@ -244,7 +244,8 @@ std::string Cells(LONG row, LONG first, LONG last)
 TEST(PrintText, CursorWrapPaddingAndScrolling)
 {
     const std::string line(80, ' ');
-    // columns 0: narrower than a cell; rows: the cells around the text, its first row from the start column.
+    // columns 0: narrower than a cell; rows: the cells around the text, its first row from the start
+    // column (from the left edge for a start at 2^31 - 1).
     const struct { const char* name; const char* text; int32_t lineEnd, wrap, pad, fieldWidth, columns, startColumn, endColumn,
                    rowsDown; std::vector<std::string> rows; } cases[] = {
         {"broken at the right edge", "ABCDEFGHIJKL", 2, 1, 0, 0, 80, 75, 0, 2, {".XXXXX", "XXXXXXX."}},
@@ -256,6 +257,8 @@ TEST(PrintText, CursorWrapPaddingAndScrolling)
         {"the rest padded again", "ABCDEF", 1, 1, 1, 8, 80, 77, 8, 1, {".  X", "   XXXXX."}},
         {"a field wider than the line", "42", 1, 1, 1, 99, 80, 0, 80, 1, {line + ".", line.substr(2) + "XX."}},
         {"a negative field width", "42", 1, 0, 1, -5, 80, 0, 2, 0, {"XX."}},
+        {"a field of 2^31 - 1 without wrap", "42", 0, 0, 1, INT32_MAX, 80, 5, INT32_MAX, 0, {".      "}},
+        {"at column 2^31 - 1: nothing shows", "AB", 0, 0, 0, 0, 80, INT32_MAX, INT32_MAX, 0, {".."}},
         {"narrower than a cell", "ABC", 1, 1, 0, 0, 0, 0, 1, 2, {"X.", "X.", "X."}},
     };
     SetMainWindowGeometry(0, 0, 760, 560);
@@ -270,7 +273,7 @@ TEST(PrintText, CursorWrapPaddingAndScrolling)
         PrintText(c.text, c.lineEnd, c.wrap, c.pad);
         EXPECT_TRUE(runtime.textColumn == c.endColumn && runtime.textRow == 1 + c.rowsDown) << c.name;
         for (size_t r = 0; r < c.rows.size(); ++r) {
-            LONG first = r == 0 && c.startColumn > 0 ? c.startColumn - 1 : 0;
+            LONG first = r == 0 && c.startColumn > 0 && c.startColumn < INT32_MAX ? c.startColumn - 1 : 0;
             EXPECT_EQ(Cells(1 + r, first, first + c.rows[r].size() - 1), c.rows[r]) << c.name << ", row " << r;
         }
     }
