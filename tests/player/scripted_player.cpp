@@ -1,11 +1,11 @@
 // The player on the real runtime with a scripted MCI device: the driver at the other end of the
 // standard handles (player_scenarios.py). Lines out end in CR LF (text mode): each MCI command,
-// answered by the driver; "box <owner: main|none|other>", tab, caption, tab, text (UTF-8): a
+// answered by the driver; "box <owner: main|none|other>", tab, caption, tab, text in UTF-8: a
 // message box, answered with OK.
 // Lines in, per command: "do <action>" any number of times (space-down, space-up, escape-down,
-// escape-up: injected key events; key <code>: stored as the last key; front: a window of another
-// thread takes the foreground; minimise, restore: the main window; display-change: a
-// forged WM_DISPLAYCHANGE), then "ok <reply>" or "fail <MCI error>".
+// escape-up: injected key events; key <code>: stored as the last key; front: another window takes
+// the foreground; minimise, restore: the main window; display-change: a forged WM_DISPLAYCHANGE),
+// then "ok <reply>" or "fail <MCI error>".
 #include <windows.h>
 
 #include <iostream>
@@ -18,28 +18,23 @@
 
 namespace {
 
+// A window of a thread of its own takes the foreground, as another program's would: its keys wait
+// in its own queue, never in the one the program thread shares with the GUI thread.
 DWORD WINAPI OtherProgram(void*)
 {
-    SetForegroundWindow(CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99, nullptr, nullptr,
-                                        nullptr, nullptr));
     MSG message;
+    SetForegroundWindow(CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99, nullptr, nullptr, nullptr, nullptr));
     while (GetMessageA(&message, nullptr, 0, 0) > 0)
         DispatchMessageA(&message);
     return 0;
 }
 
-// action: space-down, space-up, escape-down or escape-up.
-void InjectKey(const std::string& action)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = action.compare(0, 6, "escape") == 0 ? VK_ESCAPE : VK_SPACE;
-    input.ki.dwFlags = action.find("-up") != std::string::npos ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-}
-
 void Act(const std::string& action)
 {
+    INPUT key = {};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = action.compare(0, 6, "escape") == 0 ? VK_ESCAPE : VK_SPACE;
+    key.ki.dwFlags = action.find("-up") != std::string::npos ? KEYEVENTF_KEYUP : 0;
     if (action.compare(0, 4, "key ") == 0)
         return StoreInterlocked(runtime.lastKey, std::stoi(action.substr(4)));
     if (action == "front")
@@ -49,9 +44,8 @@ void Act(const std::string& action)
     else if (action == "display-change")
         PostMessageA(runtime.mainWindow, WM_DISPLAYCHANGE, 32, MAKELPARAM(640, 480));
     else
-        InjectKey(action);
-    // The emulator answers GetAsyncKeyState from a copy kept up to 50 ms; a real press lasts longer.
-    Sleep(60);
+        SendInput(1, &key, sizeof key);
+    Sleep(60);   // the emulator answers GetAsyncKeyState from a copy kept up to 50 ms; a real press lasts longer
 }
 
 MCIERROR WINAPI ScriptedDevice(LPCSTR command, LPSTR reply, UINT replyCapacity, HWND)
@@ -66,26 +60,20 @@ MCIERROR WINAPI ScriptedDevice(LPCSTR command, LPSTR reply, UINT replyCapacity, 
     return 0;
 }
 
-std::string Utf8(const WCHAR* text)
-{
-    char bytes[4096] = {};
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
-    return bytes;
-}
-
 // Reports a message box as it is activated, then answers it with OK: the report comes first, as
 // the program may end as soon as the box has gone.
 LRESULT CALLBACK AnswerBox(int code, WPARAM wParam, LPARAM lParam)
 {
     HWND box = reinterpret_cast<HWND>(wParam);
-    char name[8] = {};
-    WCHAR caption[256] = {}, text[1024] = {};
+    char name[8] = {}, caption[256] = {}, text[4096] = {};
+    WCHAR wideText[1024] = {};
     if (code == HCBT_ACTIVATE && GetClassNameA(box, name, sizeof name) && lstrcmpA(name, "#32770") == 0) {
-        GetWindowTextW(box, caption, 256);
-        GetDlgItemTextW(box, 0xFFFF, text, 1024);   // the text control of a message box
+        GetWindowTextA(box, caption, sizeof caption);
+        GetDlgItemTextW(box, 0xFFFF, wideText, 1024);   // the text control of a message box, every character
+        WideCharToMultiByte(CP_UTF8, 0, wideText, -1, text, sizeof text, nullptr, nullptr);
         HWND owner = GetWindow(box, GW_OWNER);
         std::cout << "box " << (owner == nullptr ? "none" : owner == runtime.mainWindow ? "main" : "other") << '\t'
-                  << Utf8(caption) << '\t' << Utf8(text) << std::endl;
+                  << caption << '\t' << text << std::endl;
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
