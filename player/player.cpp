@@ -31,7 +31,8 @@ constexpr int32_t escapeKey = 27;
 constexpr DWORD spaceKey = 0x20;
 
 constexpr int32_t fitWholePicture = 2;   // P2: the whole picture inside the screen
-// The display and the system are needed while the medium plays (not while it is paused).
+// The display and the system are needed from the start of playback to its end, pauses included: a
+// paused picture still fills the screen for whoever looks at it.
 constexpr DWORD displayNeeded = ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED;
 constexpr DWORD displayFree = ES_CONTINUOUS;
 
@@ -233,7 +234,6 @@ bool WatchPlayback()
         bool resume = mode.Equals("paused") || (pausedByPlayer == 1 && mode.Equals("stopped"));
         SendMciCommand(resume ? "PLAY VIDEO" : "PAUSE VIDEO");
         pausedByPlayer = !resume && runtime.lastMciError == 0 ? 1 : 0;   // a refused pause is none
-        KeepDisplayOn(pausedByPlayer == 0);
     }
     if (KeyState(spaceKey) > -1)
         pauseLatch = 0;

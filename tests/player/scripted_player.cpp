@@ -1,33 +1,20 @@
-// The player on the real runtime with a scripted MCI device: the driver at the other end of the
-// standard handles (player_scenarios.py). Lines out end in CR LF (text mode): each MCI command,
-// answered by the driver; "box <owner: main|none|other>", tab, caption, tab, text in UTF-8: a
-// message box, answered with OK.
-// Lines in, per command: "do <action>" any number of times (space-down, space-up, escape-down,
-// escape-up: injected key events; key <code>: stored as the last key; front: another window takes
-// the foreground; minimise, restore: the main window; display-change: a forged WM_DISPLAYCHANGE),
-// then "ok <reply>" or "fail <MCI error>".
+// The player on the real runtime with a scripted MCI device (player_scenarios.py at the other end of the
+// standard handles). Out, in CR LF: each MCI command, answered by the driver; "box <owner: main|none|other>",
+// tab, caption, tab, text in UTF-8: a message box, answered with OK. In, per command: "do <action>" any number
+// of times (space- or escape-down or -up: injected keys; key <code>: the last key; front: another window takes
+// the foreground; minimise, restore: the main window), then "ok <reply>" or "fail <MCI error>".
 #include <windows.h>
 
 #include <iostream>
 #include <string>
 
+#include "kernel/gui_request.h"
 #include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
 #include "player/player.h"
 #include "services/mci.h"
 
 namespace {
-
-// A window of a thread of its own takes the foreground, as another program's would: its keys wait
-// in its own queue, never in the one the program thread shares with the GUI thread.
-DWORD WINAPI OtherProgram(void*)
-{
-    MSG message;
-    SetForegroundWindow(CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99, nullptr, nullptr, nullptr, nullptr));
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-        DispatchMessageA(&message);
-    return 0;
-}
 
 void Act(const std::string& action)
 {
@@ -37,12 +24,11 @@ void Act(const std::string& action)
     key.ki.dwFlags = action.find("-up") != std::string::npos ? KEYEVENTF_KEYUP : 0;
     if (action.compare(0, 4, "key ") == 0)
         return StoreInterlocked(runtime.lastKey, std::stoi(action.substr(4)));
-    if (action == "front")
-        CloseHandle(CreateThread(nullptr, 0, OtherProgram, nullptr, 0, nullptr));
+    if (action == "front")   // a window of the GUI thread but not the main window
+        RunOnGuiThread([](void*) { return int32_t{SetForegroundWindow(CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE,
+                                                   0, 0, 99, 99, nullptr, nullptr, nullptr, nullptr))}; }, nullptr);
     else if (action == "minimise" || action == "restore")
         ShowWindow(runtime.mainWindow, action == "restore" ? SW_SHOWNOACTIVATE : SW_SHOWMINNOACTIVE);
-    else if (action == "display-change")
-        PostMessageA(runtime.mainWindow, WM_DISPLAYCHANGE, 32, MAKELPARAM(640, 480));
     else
         SendInput(1, &key, sizeof key);
     Sleep(60);   // the emulator answers GetAsyncKeyState from a copy kept up to 50 ms; a real press lasts longer
@@ -86,7 +72,5 @@ extern "C" DWORD WINAPI ProgramThreadMain(void*)
     SynchronizeWithGuiThread();
     SetMciSender(ScriptedDevice);
     SetWindowsHookExA(WH_CBT, AnswerBox, nullptr, runtime.guiThreadId);   // the boxes run there
-    DWORD code = RunPlayer();
-    Act("escape-up");   // the key state is the desktop's: a key left down would reach the next case
-    return code;
+    return RunPlayer();
 }

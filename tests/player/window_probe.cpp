@@ -1,10 +1,7 @@
-// Another program on the desktop for the end-to-end tests, in the Wine prefix of the program under test.
-//   window_probe [in <desktop>] <command>: the command in that desktop (a Wine virtual desktop)
-//   window_probe open <path>: opens and closes the file with the MPEG device; exit code: its MCI error
-//   window_probe front: a window of its own takes the foreground ("front", else "behind") and waits
-//     for Escape to reach it
-//   window_probe mode <width> <height>: changes the screen size; exit code 0 when it changed
-//   window_probe close <class>: closes the visible top-level window of that class (WM_CLOSE)
+// Another program for the end-to-end tests, in the Wine prefix of the program under test; "in <desktop>"
+// first runs the command in that Wine virtual desktop. open <path>: opens and closes the file with the
+// MPEG device, exit code its MCI error; front: a window of its own takes the foreground ("front", else
+// "behind") and waits for Escape; mode <width> <height>: changes the screen size; close <class>: WM_CLOSE.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -14,10 +11,10 @@
 
 int main(int argc, char** argv)
 {
-    if (argc > 3 && std::string(argv[1]) == "in") {
-        SetThreadDesktop(OpenDesktopA(argv[2], 0, FALSE, GENERIC_ALL));
-        argc -= 2;
-        argv += 2;
+    if (argc > 3 && std::string(argv[1]) == "in") {   // the command in that desktop
+        if (!SetThreadDesktop(OpenDesktopA(argv[2], 0, FALSE, GENERIC_ALL)))
+            return 1;
+        argc -= 2, argv += 2;
     }
     std::string command = argc >= 2 ? argv[1] : "";
     if (command == "front") {   // asked for again while a program that starts meanwhile takes it
@@ -33,8 +30,7 @@ int main(int argc, char** argv)
     }
     if (command == "mode" && argc == 4) {
         DEVMODEA mode = {};
-        mode.dmSize = sizeof mode;
-        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        mode.dmSize = sizeof mode, mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
         mode.dmPelsWidth = std::atoi(argv[2]), mode.dmPelsHeight = std::atoi(argv[3]);
         return ChangeDisplaySettingsA(&mode, 0) != DISP_CHANGE_SUCCESSFUL;
     }
