@@ -189,22 +189,22 @@ int16_t KeyState(DWORD key)
     return static_cast<int16_t>(CallLibraryFunction("User32", "GetAsyncKeyState", {key}));
 }
 
-// Escape held down while another program has the focus and the player still covers the screen
-// (visible, not minimised, topmost): the user can only mean the player. With the focus, Escape
-// reaches lastKey as every key does; keys are only read, never taken from the program they go to.
-bool EscapeWithoutFocus()
+// Escape held down while the player covers the screen (visible, not minimised, topmost), read from the
+// whole keyboard as Space is: another program that took the focus cannot keep the player from ending, and
+// the system may hand the foreground back and forth while keys still go elsewhere. Keys are only read,
+// never taken from the program they go to; with the focus, Escape also reaches lastKey as every key does.
+bool EscapeWhileCovering()
 {
     if (KeyState(VK_ESCAPE) > -1)
         return false;
     DWORD window = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(runtime.mainWindow));
-    return CallLibraryFunction("User32", "GetForegroundWindow", {}) != static_cast<int32_t>(window) &&
-           CallLibraryFunction("User32", "IsWindowVisible", {window}) != 0 &&
+    return CallLibraryFunction("User32", "IsWindowVisible", {window}) != 0 &&
            CallLibraryFunction("User32", "IsIconic", {window}) == 0 &&
            (CallLibraryFunction("User32", "GetWindowLongA", {window, static_cast<DWORD>(GWL_EXSTYLE)}) & WS_EX_TOPMOST) != 0;
 }
 
 // One pass of the playback loop; false when playing once and the medium has ended, or on Escape
-// without the focus. A device may report a pause as "stopped" after a moment (the emulator's AVI
+// held while the player covers the screen. A device may report a pause as "stopped" after a moment (the emulator's AVI
 // device does): while the player holds the medium paused, "stopped" is that pause, not the end, and
 // the next Space resumes it. After a change of the screen the picture is placed on the new one.
 bool WatchPlayback()
@@ -241,7 +241,7 @@ bool WatchPlayback()
         ComputeDestination();
         PlacePicture();
     }
-    return !EscapeWithoutFocus();
+    return !EscapeWhileCovering();
 }
 
 DWORD WatchUntilEnd()
