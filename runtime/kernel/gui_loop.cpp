@@ -34,6 +34,9 @@ int RunGuiThread()
     }
 
     WaitForProgramThreadEnd();
+    // The program's library calls ran on this thread: an execution state they set (the display kept
+    // on) is this thread's, and it is dropped with the program, however the program ended.
+    SetThreadExecutionState(ES_CONTINUOUS);
     StopTakingRequests();
     CloseHandle(runtime.programThreadHandle);
     ReleaseProgramObjects();

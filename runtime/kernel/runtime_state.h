@@ -28,8 +28,8 @@ struct RuntimeState {
     HINSTANCE instanceHandle;
     DWORD guiThreadId;
     LONG nextControlId;            // GUI thread only: identifier of the next created control
-    LONG screenWidth;
-    LONG screenHeight;
+    volatile LONG screenWidth;     // GUI thread, interlocked: the main window follows a change of
+    volatile LONG screenHeight;    // the screen (WM_DISPLAYCHANGE)
     volatile LONG trueColorMode;   // program thread: 0 = 15-bit colour values, else 24-bit
     volatile int32_t& decimals = valueSettings.decimals;       // the values layer's settings
     int32_t& minFieldWidth = valueSettings.minFieldWidth;

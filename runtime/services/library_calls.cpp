@@ -12,6 +12,7 @@
 #include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
 #include "kernel/system_libraries.h"
+#include "services/parameters.h"
 #include "services/runtime_errors.h"
 
 namespace {
@@ -50,6 +51,19 @@ int32_t CallOnGuiThread(FARPROC function, const DWORD* values, int32_t count)
     CallFunctionRequest block{address, count, 0};
     SendGuiRequest(CallFunctionOpcode, reinterpret_cast<LPARAM>(&block));
     return block.result;
+}
+
+std::wstring WideText(const RtString& text)
+{
+    int length = static_cast<int>(text.Length());
+    std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.Text(), length, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.Text(), length, &wide[0], static_cast<int>(wide.size()));
+    return wide;
+}
+
+DWORD Address(const void* text)
+{
+    return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(text));
 }
 
 // GUI thread: what a called function may expect the runtime to have set up.
@@ -103,11 +117,23 @@ int32_t CallLibraryFunction(RtString library, RtString function, std::initialize
 
 int32_t ShowMessageBox(RtString text, RtString caption, DWORD style)
 {
-    HWND owner = runtime.mainWindow;
     int32_t result = CallLibraryFunction("USER32", "MessageBoxA",
-                                         {static_cast<DWORD>(reinterpret_cast<UINT_PTR>(owner)),
-                                          static_cast<DWORD>(reinterpret_cast<UINT_PTR>(text.Text())),
-                                          static_cast<DWORD>(reinterpret_cast<UINT_PTR>(caption.Text())), style});
+                                         {Address(runtime.mainWindow), Address(text.Text()), Address(caption.Text()), style});
+    runtime.dialogResult = result;
+    return result;
+}
+
+// The ANSI texts become wide texts as MessageBoxA would make them, so the box looks the same; only
+// the word shows the characters the code page lacks.
+int32_t ShowMessageBoxNamingParameter(RtString text, int32_t index, RtString caption, DWORD style)
+{
+    std::wstring typed = ParameterAsTyped(index);
+    if (typed.empty())
+        return ShowMessageBox(text.Concat(GetParameter(index)), caption, style);
+    std::wstring wideText = WideText(text) + typed;
+    std::wstring wideCaption = WideText(caption);
+    int32_t result = CallLibraryFunction("USER32", "MessageBoxW", {Address(runtime.mainWindow), Address(wideText.c_str()),
+                                                                  Address(wideCaption.c_str()), style});
     runtime.dialogResult = result;
     return result;
 }

@@ -16,3 +16,7 @@ int32_t CallLibraryFunction(RtString library, RtString function, std::initialize
 // MessageBoxA owned by the main window (unowned before it exists); the result is also stored
 // in dialogResult.
 int32_t ShowMessageBox(RtString text, RtString caption, DWORD style);
+
+// ShowMessageBox with parameter word index appended to the text as the user typed it: a word with
+// characters the ANSI code page lacks is shown whole, in a box of wide texts.
+int32_t ShowMessageBoxNamingParameter(RtString text, int32_t index, RtString caption, DWORD style);

@@ -2,6 +2,10 @@
 //
 // The paths start in buffers of 292 characters; a path that does not fit is asked for again with
 // the size the system reports, so a long path comes back whole instead of cut.
+//
+// The words are ANSI texts. A word with characters the ANSI code page lacks reaches the program
+// with "?" or a look-alike in their place; the wide command line still has it as typed, and its
+// short form (8.3 names are ASCII) is a path the ANSI functions can open.
 #include "services/parameters.h"
 
 #include <windows.h>
@@ -11,6 +15,7 @@
 
 #include "kernel/runtime_state.h"
 #include "services/runtime_errors.h"
+#include "values/command_line.h"
 
 namespace {
 
@@ -58,6 +63,32 @@ RtString AskForPath(const char* path, PathFunction function)
     return RtString::ConstructFromRange(buffer.data(), 0, length);
 }
 
+// The ANSI form of a wide text as the system makes it for the command line (a look-alike or "?"
+// for a character the code page lacks), or, strict, with "?" for each such character; false when
+// the strict form lost one.
+bool ToAnsi(const std::wstring& wide, bool strict, RtString& ansi)
+{
+    BOOL lost = FALSE;
+    BOOL* lostFlag = strict ? &lost : nullptr;
+    DWORD flags = strict ? WC_NO_BEST_FIT_CHARS : 0;
+    int length = static_cast<int>(wide.size());
+    int size = WideCharToMultiByte(CP_ACP, flags, wide.data(), length, nullptr, 0, nullptr, lostFlag);
+    std::vector<char> text(static_cast<size_t>(size) + 1, 0);
+    WideCharToMultiByte(CP_ACP, flags, wide.data(), length, text.data(), size, nullptr, lostFlag);
+    ansi = RtString::ConstructFromRange(text.data(), 0, static_cast<uint32_t>(size));
+    return !lost;
+}
+
+// Word index of the wide command line, split by the rules of the ANSI words; "" beyond its words.
+std::wstring WideWord(int32_t index)
+{
+    std::vector<std::wstring> words;
+    ForEachCommandLineWord(GetCommandLineW(), [&words](const wchar_t* start, const wchar_t* end) {
+        words.emplace_back(start, end);
+    });
+    return index >= 0 && static_cast<size_t>(index) < words.size() ? words[static_cast<size_t>(index)] : L"";
+}
+
 }  // namespace
 
 RtString GetParameter(int32_t index)
@@ -71,6 +102,32 @@ RtString GetParameter(int32_t index)
     if (index < 0 || static_cast<size_t>(index) >= runtime.parameters.size())
         return RtString();
     return runtime.parameters[static_cast<size_t>(index)];
+}
+
+std::wstring ParameterAsTyped(int32_t index)
+{
+    if (index < 1 || index > runtime.parameterCount || static_cast<size_t>(index) >= runtime.parameters.size())
+        return L"";
+    std::wstring typed = WideWord(index);
+    RtString ansi;
+    // Only the same word: characters that become a blank or a quote split the two lines apart.
+    ToAnsi(typed, false, ansi);
+    if (!ansi.Equals(runtime.parameters[static_cast<size_t>(index)]) || ToAnsi(typed, true, ansi))
+        return L"";
+    return typed;
+}
+
+RtString ParameterShortPath(int32_t index)
+{
+    std::wstring typed = ParameterAsTyped(index);
+    if (typed.empty())
+        return ShortPathName(GetParameter(index));
+    std::wstring shortPath(GetShortPathNameW(typed.c_str(), nullptr, 0) + 1, L'\0');
+    DWORD length = GetShortPathNameW(typed.c_str(), &shortPath[0], static_cast<DWORD>(shortPath.size()));
+    RtString ansi;
+    if (length == 0 || length >= shortPath.size() || !ToAnsi(shortPath.substr(0, length), true, ansi))
+        return RtString();
+    return ansi;
 }
 
 RtString ShortPathName(RtString path)

@@ -3,31 +3,7 @@
 
 void SplitCommandLine(const char* text, std::vector<RtString>& words)
 {
-    if (text == nullptr)
-        return;
-    const char* p = text;
-    while (*p != 0) {
-        while (*p == ' ')
-            ++p;
-        const char* start;
-        const char* end;
-        if (*p == '"') {
-            start = ++p;
-            while (*p != 0 && *p != '"')
-                ++p;
-            end = p;
-            if (*p == '"')
-                ++p;
-        } else {
-            if (*p == 0)
-                break;
-            start = p;
-            while (*p != 0 && *p != ' ')
-                ++p;
-            end = p;
-            if (*p == ' ')
-                ++p;
-        }
+    ForEachCommandLineWord(text, [&words](const char* start, const char* end) {
         words.push_back(RtString::ConstructFromRange(start, 0, static_cast<uint32_t>(end - start)));
-    }
+    });
 }

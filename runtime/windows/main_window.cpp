@@ -81,6 +81,49 @@ LRESULT OnDestroy(HWND window)
     return 0;
 }
 
+// A back buffer of the new screen's size that keeps what was drawn; the area the screen gained
+// shows the colour of the last clear (the brush it left in the window's device context). The old
+// buffer stays when the system cannot give a new one.
+void ResizeBackBuffer(LONG width, LONG height)
+{
+    HBITMAP bitmap = CreateCompatibleBitmap(runtime.windowDc, width, height);
+    HDC copy = CreateCompatibleDC(runtime.windowDc);
+    if (bitmap == nullptr || copy == nullptr) {
+        DeleteObject(bitmap);
+        DeleteDC(copy);
+        return;
+    }
+    HGDIOBJ empty = SelectObject(copy, bitmap);
+    RECT all{0, 0, width, height};
+    FillRect(copy, &all, static_cast<HBRUSH>(GetCurrentObject(runtime.windowDc, OBJ_BRUSH)));
+    BitBlt(copy, 0, 0, runtime.screenWidth, runtime.screenHeight, runtime.backBufferDc, 0, 0, SRCCOPY);
+    SelectObject(copy, empty);
+    DeleteDC(copy);
+    DeleteObject(SelectObject(runtime.backBufferDc, bitmap));
+    runtime.backBufferBitmap = bitmap;
+}
+
+// The screen changed (another resolution, a projector): the back buffer takes the new size, and a
+// main window that covered the old screen covers the new one. Any program can send the message,
+// so the size is the system's, not the message's; a message that changes nothing does nothing.
+LRESULT OnDisplayChange(HWND window)
+{
+    LONG width = GetSystemMetrics(SM_CXSCREEN);
+    LONG height = GetSystemMetrics(SM_CYSCREEN);
+    if ((width == runtime.screenWidth && height == runtime.screenHeight) || width <= 0 || height <= 0)
+        return 0;
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    bool covered = rect.left <= 0 && rect.top <= 0 && rect.right >= runtime.screenWidth && rect.bottom >= runtime.screenHeight;
+    ResizeBackBuffer(width, height);
+    StoreInterlocked(runtime.screenWidth, width);
+    StoreInterlocked(runtime.screenHeight, height);
+    if (covered)
+        SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window, nullptr, FALSE);
+    return 0;
+}
+
 LRESULT OnPaint(HWND window)
 {
     PAINTSTRUCT paint;
@@ -321,6 +364,7 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     case WM_SETFOCUS: return OnSetFocus(window);
     case WM_KILLFOCUS: return OnKillFocus(window);
     case WM_PAINT: return OnPaint(window);
+    case WM_DISPLAYCHANGE: return OnDisplayChange(window);
     case WM_CLOSE: return OnClose(window);
     case WM_ERASEBKGND: return 0;
     case WM_MOUSEACTIVATE: return OnMouseActivate(window);

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Kinoblick.exe end to end under Wine as a user sees it: the window (window_probe.exe), the picture
-(screenshots), keys (xdotool), the exit code; from the mci trace the pause that no screen shows.
+"""Kinoblick.exe end to end under Wine as a user sees it: the picture (screenshots), keys (xdotool), another
+program and a change of the screen (window_probe.exe), the exit code; from Wine's trace what no screen shows.
     player_e2e.py Kinoblick.exe window_probe.exe   (DISPLAY 1024x768x24, WINEPREFIX, ffmpeg, xdotool)"""
 import os
+import pathlib
 import re
 import subprocess
 import sys
@@ -10,12 +11,13 @@ import tempfile
 import time
 
 BLUE, YELLOW, BLACK, MPEG_BACKGROUND = (32, 64, 224), (224, 192, 32), (0, 0, 0), (16, 0, 16)
-SECONDS = 3
-# Every clip: 352 x 192, the left half blue, the right half yellow, with a tone.
-CODECS = {"clip.mpg": "mpeg1video -c:a mp2 -f mpeg", "clip.mp4": "libx264 -pix_fmt yuv420p -c:a aac",
-          "mjpeg.avi": "mjpeg -c:a pcm_s16le", "clip.avi": "msvideo1 -c:a pcm_s16le"}
+# Every clip, with a tone: 352 x 192, blue left, yellow right; the portrait one (named outside the code page) turned.
+CODECS = {"clip.mpg": "mpeg1video -c:a mp2 -f mpeg", "портрет 🎉.mp4": "libx264 -pix_fmt yuv420p -c:a aac",
+          "clip.avi": "msvideo1 -c:a pcm_s16le"}
 # Scaled, the picture is 1024 x 559 at 0, 105: blue, yellow, and the background (None) around it.
 SCALED = [(100, 384, BLUE), (924, 384, YELLOW), (512, 40, None), (10, 760, None)]
+# The portrait clip fitted whole (P2 2) is 419 x 768 at 303, 0 (Wine 8 draws it 116 wide there); no caption.
+UPRIGHT = [(360, 200, BLUE), (360, 600, YELLOW), (100, 384, None), (924, 384, None), (600, 10, None)]
 PLAYER = PROBE = None   # set by main(), or by the benchmarks that share this module
 FOLDER = tempfile.TemporaryDirectory()   # the clips, until the end
 WORK, STARTED = "Z:" + FOLDER.name.replace("/", "\\") + "\\", []
@@ -37,64 +39,74 @@ def shows(points, background):
                <= (40 if colour else 2) for x, y, colour in points)
 
 
-def main_window_right():
-    """False while the player's window is not visible; fails unless a topmost captionless popup covers the screen."""
-    found = subprocess.run(["wine", PROBE, "find", "FENSTER"], capture_output=True, timeout=60)
-    assert found.returncode or found.stdout.split() == b"Kinoblick topmost popup 0 0 1024 768".split(), found.stdout
-    return found.returncode == 0
+def probe(desktop, *words):
+    return subprocess.run(["wine", PROBE, *(["in", desktop] if desktop else []), *words], capture_output=True, timeout=60)
 
 
-def start(clip, *words):
-    """Kinoblick.exe on a clip of the work folder; its sent(): the MCI commands it has sent so far."""
-    trace = os.path.join(FOLDER.name, f"mci{len(STARTED)}.txt")
+def start(clip, *words, desktop=None):
+    """Kinoblick.exe on a clip of the work folder (in a virtual desktop of 800 x 600); its sent() MCI commands."""
+    trace = os.path.join(FOLDER.name, f"trace{len(STARTED)}.txt")
     with open(trace, "wb") as log:   # the player's own handle stays open
-        player = subprocess.Popen(["wine", PLAYER, WORK + clip, *words], stderr=log,
-                                  env=dict(os.environ, WINEDEBUG="-all,trace+mci"))
+        player = subprocess.Popen(["wine", *(["explorer", f"/desktop={desktop},800x600"] if desktop else []), PLAYER,
+                                   WORK + clip, *words], stdout=subprocess.DEVNULL, stderr=log,
+                                  env=dict(os.environ, LANG="C.UTF-8", WINEDEBUG="-all,trace+mci,warn+ntdll"))
 
-    def sent():
-        with open(trace, encoding="latin-1") as log:
-            return re.findall(r'mciSendStringW \(L"([^"]*)', log.read())
-    player.sent = sent
+    read = lambda: pathlib.Path(trace).read_text("utf-8", "replace")   # noqa: E731
+    player.sent = lambda: re.findall(r'mciSendStringW \(L"([^"]*)', read())
+    # Its display() states, repeats left out: 3 keeps the display on, 0 lets it go again.
+    player.display = lambda: re.sub(r"(.)\1+", r"\1", "".join(re.findall(r"ExecutionState \(0x8000000(\d)", read())))
     STARTED.append(player)
     return player
 
 
-def press_space(player, reaction):
-    """Holds Space down until the reaction shows: the player polls it once a pass, however long a pass takes."""
-    subprocess.run(["xdotool", "keydown", "space"], check=True)
+def press(key, player, reaction):
+    """Holds the key down until the reaction shows: the player polls it once a pass, however long a pass takes."""
+    subprocess.run(["xdotool", "keydown", key], check=True)
     try:
-        wait_for(reaction, "the reaction to Space", player, 20)
+        wait_for(reaction, f"the reaction to {key}", player, 20)
     finally:
-        subprocess.run(["xdotool", "keyup", "space"], check=True)
+        subprocess.run(["xdotool", "keyup", key], check=True)
 
 
-def scaled_once(clip, background, pause=False):
-    """Scaled and played once: the picture fills the screen's width and the clip ends by itself.
-    pause: Space pauses it; paused, the window is right, the picture shows and the clip outlives its
-    length; a second Space resumes it."""
-    player = start(clip, "1", "0")
-    if pause:
-        wait_for(lambda: "STATUS VIDEO POSITION" in player.sent(), "the playback loop", player)
-        press_space(player, lambda: "PAUSE VIDEO" in player.sent())
-        wait_for(main_window_right, "the main window", player)
+def scaled(clip, background, once):
+    """Scaled, the picture fills the screen's width; the display is kept on until the end: by itself, or closed."""
+    player = start(clip, "1", "0" if once else "1")
     wait_for(lambda: shows(SCALED, background), "the picture", player)
-    if pause:
-        time.sleep(SECONDS + 1)   # longer than the whole clip
-        assert player.poll() is None, "the paused clip ended"
-        press_space(player, lambda: player.sent().count("PLAY VIDEO") > 1)
-    assert (code := player.wait(20)) == 0, f"exit code {code}"
+    assert once or probe(None, "close", "FENSTER").returncode == 0
+    assert (code := player.wait(20)) == 0 and player.display() == "30", f"exit code {code}, display {player.display()}"
 
 
-# The MP4 and the MJPEG AVI reach the MPEG device through the second try.
-CASES = [("clip.mpg", MPEG_BACKGROUND, True), ("clip.mp4", MPEG_BACKGROUND), ("mjpeg.avi", MPEG_BACKGROUND),
-         ("clip.avi", BLACK)]
+def elsewhere_on_a_new_screen(clip, background):
+    """In a Wine virtual desktop of 800 x 600, a phone's portrait MP4 (the second open) fitted whole, another program in
+    front. The screen grows to 1024 x 768: the picture follows it, upright. Escape ends the player and reaches the other."""
+    desktop = f"kinoblick{os.getpid()}"
+    player, other = start(clip, "2", "1", desktop=desktop), None
+    try:
+        wait_for(lambda: "STATUS VIDEO POSITION" in player.sent(), "the playback loop")
+        other = subprocess.Popen(["timeout", "60", "wine", PROBE, "in", desktop, "front"], stdout=subprocess.PIPE)
+        assert other.stdout.readline().split() == [b"front"], "the other program did not get the foreground"
+        assert probe(desktop, "mode", "1024", "768").returncode == 0, "the screen size did not change"
+        wait_for(lambda: shows(UPRIGHT, background), "the upright picture covering the new screen", player)
+        press("Escape", None, lambda: "CLOSE VIDEO" in player.sent())
+        assert other.wait(10) == 0 and player.display() == "30", player.display()
+    finally:   # Wine keeps a virtual desktop's screen size for every desktop; the driver cannot end the player
+        probe(desktop, "mode", "1024", "768")
+        probe(desktop, "close", "FENSTER")
+        other and other.terminate()
+        player.wait(30)   # the desktop goes with its last window
+
+
+CASES = [(f"{check.__name__} {clip}", check, clip, *rest) for check, clip, *rest in [
+    (scaled, "clip.mpg", MPEG_BACKGROUND, True), (scaled, "clip.avi", BLACK, False),
+    (elsewhere_on_a_new_screen, "портрет 🎉.mp4", MPEG_BACKGROUND)]]
 
 
 def make_clips():
     for name, codec in CODECS.items():
+        size, stack = ("192x176", "vstack") if name.endswith(".mp4") else ("176x192", "hstack")
         subprocess.run(["ffmpeg", "-loglevel", "error", "-filter_complex",
-                        "color=0x2040E0:s=176x192:r=25[a];color=0xE0C020:s=176x192:r=25[b];[a][b]hstack",
-                        "-f", "lavfi", "-i", "sine=f=440", "-t", str(SECONDS), "-c:v", *codec.split(),
+                        f"color=0x2040E0:s={size}:r=25[a];color=0xE0C020:s={size}:r=25[b];[a][b]{stack}",
+                        "-f", "lavfi", "-i", "sine=f=440", "-t", "3", "-c:v", *codec.split(),
                         os.path.join(FOLDER.name, name)], check=True)
 
 
@@ -119,9 +131,8 @@ def main():
     PLAYER, PROBE = map(os.path.abspath, sys.argv[1:3])
     make_clips()
     # Where GStreamer never ran, its first opens fail while it builds its plug-in registry.
-    wait_for(lambda: subprocess.run(["wine", PROBE, "open", WORK + "clip.mpg"], capture_output=True).returncode == 0,
-             "GStreamer", timeout=120)
-    return run(CASES, scaled_once)
+    wait_for(lambda: probe(None, "open", WORK + "clip.mpg").returncode == 0, "GStreamer", timeout=120)
+    return run(CASES, lambda name, check, *words: check(*words))
 
 
 if __name__ == "__main__":

@@ -28,7 +28,7 @@ CENTRED, SCALED = PUT + "336 240 352 288", PUT + "0 -35 1024 838"
 
 def opening(name, *kinds):
     """The open commands for a file in the current folder; a long name has another short form."""
-    short = name if re.fullmatch(r"[a-z0-9]{1,8}(\.[a-z0-9]{1,3})?", name, re.I) else "*"
+    short = name if re.fullmatch(r"[a-z0-9]{1,8}(\.[a-z0-9]{1,3})?", name, re.I) else "*~*"
     return [f"OPEN {short} TYPE {kind}VIDEO ALIAS VIDEO" for kind in kinds]
 
 
@@ -52,18 +52,19 @@ SCENARIOS = [
     *[scenario(f"suffix {name}", [name], played(name, [kind], CENTRED, PASS[:1]))
       for kind, names in [("MPEG", "film.MPG|film.mpeg|clip.mpeg2|disc.svcd|track.MP3|avseq01.dat|film.mpe"),
                           ("AVI", "film.avi|film.mp4|a.b|mpg|mein clip.avi")] for name in names.split("|")],
-    # Placement: every nonzero P2 scales to the screen width, 0 or a word centres; MPEG pictures taller
-    # than wide are turned, AVI pictures never; a device without a picture size: the screen. A name outside
-    # the list that the AVI device cannot open is an MPEG medium when the MPEG device opens it on the second try.
+    # Placement: P2 2 fits the whole picture, another nonzero P2 the screen width, 0 or a word centres; a picture
+    # taller than wide is turned for MPEG names only (not on the second open); no picture size: the screen.
     *[scenario(f"placed: {name} {source!r} P2 {scale}", [name, scale], played(name, kinds.split(), put, PASS[:1]),
                device=[("WHERE VIDEO SOURCE", [source]), ("OPEN *", ["!266"] * kinds.count(" ") + ["1"])])
       for name, kinds, source, scale, put in [
-          ("film.mpg", "MPEG", "0 0 288 352", "2", SCALED), ("film.avi", "AVI", "", "1", PUT + "0 0 1024 768"),
+          ("film.mpg", "MPEG", "0 0 288 352", "2", PUT + "43 0 939 768"), ("film.avi", "AVI", "", "1", PUT + "0 0 1024 768"),
+          ("film.avi", "AVI", "0 0 640 360", "2", PUT + "0 96 1024 576"),
           ("film.avi", "AVI", "0 0 288 352", "voll", PUT + "368 208 288 352"),
-          ("film.mp4", "AVI MPEG", "0 0 288 352", "1", SCALED)]],
+          ("film.mp4", "AVI MPEG", "0 0 288 352", "-1", PUT + "0 -242 1024 1252")]],
     scenario("no words: usage notice only", [], ["box none\tKinoblick Aufruf:\t" + USAGE_TEXT]),
     cannot_play("MPEG name fails: notice, no second try", ["film.mpg", "1", "1"], opening("film.mpg", "MPEG")),
-    cannot_play("AVI, MPEG fail: notice", ["film.mkv"], opening("film.mkv", "AVI", "MPEG"), [("OPEN *", ["!266", ""])]),
+    cannot_play("AVI, MPEG fail: notice; a name outside the code page is opened by its short form, named as typed",
+                ["Москва 🎉.mkv"], opening("Москва 🎉.mkv", "AVI", "MPEG"), [("OPEN *", ["!266", ""])]),
     cannot_play("missing file, a name longer than a path may be: no short path, no second try",
                 ["x" * 600 + ".avi"], ["OPEN  TYPE AVIVIDEO ALIAS VIDEO"]),
     scenario("once: a length of 0 is no end, a stopped device is; P3 not a number plays once",
@@ -73,6 +74,11 @@ SCENARIOS = [
              played("film.mpg", ["MPEG"], CENTRED, PASS + [POSITION, REWIND[0], MODE, REWIND[1]] + PASS + REWIND + PASS),
              device=[(POSITION, ["50", "100", "99", "3"]), (MODE, ["playing", "stopped", "stopped", "playing"])],
              triggers=[(MODE, 4, "key 27")]),
+    scenario("Escape without the focus ends the player while it covers the screen, not while it is minimised",
+             ["film.avi", "0", "1"], played("film.avi", ["AVI"], CENTRED, PASS * 6), device=[(POSITION, ["1"]), (MODE, ["playing"])],
+             triggers=[(POSITION, 1, "front"), (POSITION, 2, "minimise"), (POSITION, 2, "escape-down"), (POSITION, 4, "escape-up"),
+                       (POSITION, 4, "restore"), (POSITION, 4, "front"), (POSITION, 6, "escape-down"), (POSITION, 8, "key 27"),
+                       ("CLOSE VIDEO", 1, "escape-up")]),
     scenario("Escape before the loop: closed at once", ["film.mpg", "0", "1"],
              played("film.mpg", ["MPEG"], CENTRED, []), triggers=[("PUT VIDEO DESTINATION*", 1, "key 27")]),
     scenario("Space: one long press pauses once, the next resumes a pause seen as stopped; a key after Escape goes on",
@@ -99,10 +105,11 @@ def check(name, args, expected, device, triggers):
     if args and len(args[0]) < 255:   # the medium, unless no file can have its name
         open(os.path.join(e2e.FOLDER.name, args[0]), "wb").close()
     player = subprocess.Popen(["timeout", "60", "wine", os.path.abspath(sys.argv[1]), *args], cwd=e2e.FOLDER.name,
-                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, bufsize=0)
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, bufsize=0,
+                              env=dict(os.environ, LANG="C.UTF-8"))   # the words reach Wine as typed
     reported = []
     for line in player.stdout:   # each ends in CR LF
-        reported.append(line[:-2].decode("cp1252"))
+        reported.append(line[:-2].decode("utf-8" if line.startswith(b"box ") else "cp1252"))
         with contextlib.suppress(BrokenPipeError):   # the player has gone; its exit code tells
             if not reported[-1].startswith("box "):
                 player.stdin.write(answer(device, triggers, reported).encode("cp1252"))

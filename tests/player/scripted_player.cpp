@@ -1,14 +1,14 @@
-// The player on the real runtime with a scripted MCI device: the driver at the other end of the
-// standard handles (player_scenarios.py). Lines out end in CR LF (text mode): each MCI command,
-// answered by the driver; "box <owner: main|none|other>", tab, caption, tab, text: a message box,
-// answered with OK.
-// Lines in, per command: "do <action>" any number of times (space-down, space-up: injected key
-// events; key <code>: stored as the last key), then "ok <reply>" or "fail <MCI error>".
+// The player on the real runtime with a scripted MCI device (player_scenarios.py at the other end of the
+// standard handles). Out, in CR LF: each MCI command, answered by the driver; "box <owner: main|none|other>",
+// tab, caption, tab, text in UTF-8: a message box, answered with OK. In, per command: "do <action>" any number
+// of times (space- or escape-down or -up: injected keys; key <code>: the last key; front: another window takes
+// the foreground; minimise, restore: the main window), then "ok <reply>" or "fail <MCI error>".
 #include <windows.h>
 
 #include <iostream>
 #include <string>
 
+#include "kernel/gui_request.h"
 #include "kernel/program_thread.h"
 #include "kernel/runtime_state.h"
 #include "player/player.h"
@@ -18,15 +18,20 @@ namespace {
 
 void Act(const std::string& action)
 {
+    INPUT key = {};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = action.compare(0, 6, "escape") == 0 ? VK_ESCAPE : VK_SPACE;
+    key.ki.dwFlags = action.find("-up") != std::string::npos ? KEYEVENTF_KEYUP : 0;
     if (action.compare(0, 4, "key ") == 0)
         return StoreInterlocked(runtime.lastKey, std::stoi(action.substr(4)));
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = VK_SPACE;
-    input.ki.dwFlags = action == "space-up" ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-    // The emulator answers GetAsyncKeyState from a copy kept up to 50 ms; a real press lasts longer.
-    Sleep(60);
+    if (action == "front")   // a window of the GUI thread but not the main window
+        RunOnGuiThread([](void*) { return int32_t{SetForegroundWindow(CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE,
+                                                   0, 0, 99, 99, nullptr, nullptr, nullptr, nullptr))}; }, nullptr);
+    else if (action == "minimise" || action == "restore")
+        ShowWindow(runtime.mainWindow, action == "restore" ? SW_SHOWNOACTIVATE : SW_SHOWMINNOACTIVE);
+    else
+        SendInput(1, &key, sizeof key);
+    Sleep(60);   // the emulator answers GetAsyncKeyState from a copy kept up to 50 ms; a real press lasts longer
 }
 
 MCIERROR WINAPI ScriptedDevice(LPCSTR command, LPSTR reply, UINT replyCapacity, HWND)
@@ -46,10 +51,12 @@ MCIERROR WINAPI ScriptedDevice(LPCSTR command, LPSTR reply, UINT replyCapacity, 
 LRESULT CALLBACK AnswerBox(int code, WPARAM wParam, LPARAM lParam)
 {
     HWND box = reinterpret_cast<HWND>(wParam);
-    char name[8] = {}, caption[256] = {}, text[1024] = {};
+    char name[8] = {}, caption[256] = {}, text[4096] = {};
+    WCHAR wideText[1024] = {};
     if (code == HCBT_ACTIVATE && GetClassNameA(box, name, sizeof name) && lstrcmpA(name, "#32770") == 0) {
         GetWindowTextA(box, caption, sizeof caption);
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);   // the text control of a message box
+        GetDlgItemTextW(box, 0xFFFF, wideText, 1024);   // the text control of a message box, every character
+        WideCharToMultiByte(CP_UTF8, 0, wideText, -1, text, sizeof text, nullptr, nullptr);
         HWND owner = GetWindow(box, GW_OWNER);
         std::cout << "box " << (owner == nullptr ? "none" : owner == runtime.mainWindow ? "main" : "other") << '\t'
                   << caption << '\t' << text << std::endl;
