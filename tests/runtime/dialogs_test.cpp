@@ -169,14 +169,12 @@ TEST(DialogRequests, FillListTemplatesByNameOrNumberThePlaceOfTheRuntimeDialogAR
     RECT rect = Frame(placed.window);
     EXPECT_TRUE(WindowText(placed.window) == "Auswahl" && rect.left == 40 && rect.top == 50 && rect.right == 340 && rect.bottom == 250);
     DestroyByRequest(placed.window);
-    CreateDialogWindowRequest dialogWindow{};
-    static_cast<OpenRuntimeDialogRequest&>(dialogWindow) = {"Fenster", nullptr, 60, 60, 240, 160, nullptr};
-    PostGuiRequest(CreateDialogWindowOpcode, &dialogWindow);
+    HWND dialogWindow = CreateDialogWindow("Fenster", nullptr, {60, 60, 300, 220});
     StoreInterlocked(runtime.eventCode, 0);
-    SendMessageA(dialogWindow.window, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(ClassOf(dialogWindow.window) == "DIALOG" && runtime.eventCode == 2 && IsWindow(dialogWindow.window))
+    SendMessageA(dialogWindow, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(ClassOf(dialogWindow) == "DIALOG" && runtime.eventCode == 2 && IsWindow(dialogWindow))
         << "a close is reported and not acted on";
-    DestroyByRequest(dialogWindow.window);
+    DestroyByRequest(dialogWindow);
 }
 
 // ---- The rich edit streams, run as an ordinary user: what loads and saves keep, and their failures ----

@@ -118,23 +118,6 @@ TEST(MainWindowProcedure, RealKeysGiveTheKeyItsCharacterAndTheEventsAtItsEnd)
     }
 }
 
-TEST(MainWindowProcedure, ScrollCodesMoveTheScrollBarControl)
-{
-    HWND bar = CreateControl("SCROLLBAR", WS_CHILD | WS_VISIBLE | SBS_HORZ, {10, 100, 210, 120});
-    SetScrollRange(bar, SB_CTL, 0, 100, FALSE);
-    const int moves[][3] = {{SB_LINEUP, 50, 49}, {SB_LINEUP, 0, 0},    {SB_LINEDOWN, 50, 51},   {SB_PAGEUP, 50, 40},
-                            {SB_PAGEDOWN, 50, 60}, {SB_TOP, 50, 0},    {SB_BOTTOM, 50, 100}, {SB_THUMBTRACK, 50, 50},
-                            {MAKEWPARAM(SB_THUMBPOSITION, 77), 50, 77}, {SB_ENDSCROLL, 50, 50}};
-    for (const auto& move : moves) {
-        SetScrollPos(bar, SB_CTL, move[1], FALSE);
-        StoreInterlocked(runtime.eventCode, sentinel);
-        SendMessageA(runtime.mainWindow, WM_HSCROLL, move[0], reinterpret_cast<LPARAM>(bar));
-        EXPECT_EQ(GetScrollPos(bar, SB_CTL), move[2]) << "code " << (move[0] & 0xFFFF);
-        EXPECT_EQ(runtime.eventCode, move[0] == SB_ENDSCROLL ? 255 : sentinel);
-    }
-    DestroyByRequest(bar);
-}
-
 // ---- The window commands ----
 
 // The colour forms themselves are the unit tests' (MakeColor); the back buffer paints the window.
@@ -185,24 +168,22 @@ TEST(WindowCommands, PlacementZOrderTitleAndTheRecordedClientSize)
     HWND window = runtime.mainWindow;
     DWORD savedStyle = runtime.mainWindowStyle;
     runtime.mainWindowStyle = WS_POPUP | WS_VISIBLE;
-    CreateDialogWindowRequest other{};
-    static_cast<OpenRuntimeDialogRequest&>(other) = {"andere", nullptr, 300, 300, 200, 100, nullptr};
-    PostGuiRequest(CreateDialogWindowOpcode, &other);
+    HWND other = CreateDialogWindow("andere", nullptr, {300, 300, 500, 400});
     runtime.mainWindowStyle = savedStyle;
     const struct { bool raiseOtherFirst; int32_t zOrder; bool topmost, above; } steps[] = {{false, -1, true, true}, {true, 0, true, true},   {false, 2, true, true},   {false, -2, false, true},
                  {true, 0, false, false}, {false, 2, false, true}, {false, 1, false, false}, {false, -1, true, true}};
     int x = 10;
     for (const auto& step : steps) {
         if (step.raiseOtherFirst)
-            SetWindowPos(other.window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            SetWindowPos(other, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         PlaceWindow(window, x += 10, 20, 400, 300, step.zOrder);
         EXPECT_TRUE(WaitFor([&] {
             bool topmost = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
             return Frame(window).left == x && Frame(window).right == x + 400 && topmost == step.topmost &&
-                   (step.zOrder == 1 || StandsAbove(window, other.window) == step.above);
+                   (step.zOrder == 1 || StandsAbove(window, other) == step.above);
         })) << "z-order code " << step.zOrder << " at x " << x;
     }
-    DestroyByRequest(other.window);
+    DestroyByRequest(other);
     EXPECT_EQ(WindowText(window), "Kalmuswerk-Fenster");
     SetWindowTitle("Kinoblick \xC4\xF6");
     EXPECT_EQ(WindowText(window), "Kinoblick \xC4\xF6");
