@@ -95,7 +95,19 @@ start_wine() {
     # player's window; without d3d9 (for Kinoblick.exe alone) it falls back to drawing with GDI.
     grep -q 'AppDefaults\\\\Kinoblick.exe\\\\DllOverrides' "$WINEPREFIX/user.reg" 2>/dev/null ||
         wine reg add 'HKCU\Software\Wine\AppDefaults\Kinoblick.exe\DllOverrides' /v d3d9 /d "" /f >/dev/null 2>&1
-    wine cmd /c exit >/dev/null 2>&1 || true
+    keep_wine_session
+}
+
+# Wine starts its system processes (services, the desktop, the device drivers) with the first
+# program of a session, handing them that program's output, and ends them some 20 s after the
+# last program: a test run by ctest, which waits for its output to close, would last 20 s longer
+# each time it started the session again. A program that waits for input that never comes keeps
+# the session, and the system processes it starts write nowhere.
+keep_wine_session() {
+    local never="$build_dir/wine_session_input"
+    [ -p "$never" ] || mkfifo "$never"
+    wine cmd /k <>"$never" >/dev/null 2>&1 &
+    wine cmd /c exit >/dev/null 2>&1 || true   # the session is up
 }
 
 # Whether an X window manager gets Wine's windows ("Y", Wine's default) or Wine places and moves
