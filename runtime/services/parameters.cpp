@@ -22,6 +22,22 @@ namespace {
 constexpr DWORD pathCapacity = 292;
 constexpr DWORD longestPath = 32768;   // the system's limit for any path
 
+// The ANSI form of a wide text as the system makes it for the command line (a look-alike or "?"
+// for a character the code page lacks), or, strict, with "?" for each such character; false when
+// the strict form lost one.
+bool ToAnsi(const std::wstring& wide, bool strict, RtString& ansi)
+{
+    BOOL lost = FALSE;
+    BOOL* lostFlag = strict ? &lost : nullptr;
+    DWORD flags = strict ? WC_NO_BEST_FIT_CHARS : 0;
+    int length = static_cast<int>(wide.size());
+    int size = WideCharToMultiByte(CP_ACP, flags, wide.data(), length, nullptr, 0, nullptr, lostFlag);
+    std::vector<char> text(static_cast<size_t>(size) + 1, 0);
+    WideCharToMultiByte(CP_ACP, flags, wide.data(), length, text.data(), size, nullptr, lostFlag);
+    ansi = RtString::ConstructFromRange(text.data(), 0, static_cast<uint32_t>(size));
+    return !lost;
+}
+
 // The program file's full path, however long: the wide calls take any length, where the narrow
 // GetFullPathNameA refuses a path longer than MAX_PATH under Wine. "" when the system gives none.
 RtString ProgramFullPath()
@@ -39,10 +55,9 @@ RtString ProgramFullPath()
     DWORD length = GetFullPathNameW(module.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
     if (module.empty() || length == 0 || length >= full.size())
         return RtString();
-    int size = WideCharToMultiByte(CP_ACP, 0, full.data(), static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::vector<char> text(static_cast<size_t>(size) + 1, 0);
-    WideCharToMultiByte(CP_ACP, 0, full.data(), static_cast<int>(length), text.data(), size, nullptr, nullptr);
-    return RtString::ConstructFromRange(text.data(), 0, static_cast<uint32_t>(size));
+    RtString path;
+    ToAnsi(full.substr(0, length), false, path);
+    return path;
 }
 
 // Calls a path function of the form f(path, buffer, capacity) -> length: first with the usual
@@ -61,22 +76,6 @@ RtString AskForPath(const char* path, PathFunction function)
     if (length == 0 || length >= capacity)
         return RtString();
     return RtString::ConstructFromRange(buffer.data(), 0, length);
-}
-
-// The ANSI form of a wide text as the system makes it for the command line (a look-alike or "?"
-// for a character the code page lacks), or, strict, with "?" for each such character; false when
-// the strict form lost one.
-bool ToAnsi(const std::wstring& wide, bool strict, RtString& ansi)
-{
-    BOOL lost = FALSE;
-    BOOL* lostFlag = strict ? &lost : nullptr;
-    DWORD flags = strict ? WC_NO_BEST_FIT_CHARS : 0;
-    int length = static_cast<int>(wide.size());
-    int size = WideCharToMultiByte(CP_ACP, flags, wide.data(), length, nullptr, 0, nullptr, lostFlag);
-    std::vector<char> text(static_cast<size_t>(size) + 1, 0);
-    WideCharToMultiByte(CP_ACP, flags, wide.data(), length, text.data(), size, nullptr, lostFlag);
-    ansi = RtString::ConstructFromRange(text.data(), 0, static_cast<uint32_t>(size));
-    return !lost;
 }
 
 // Word index of the wide command line, split by the rules of the ANSI words; "" beyond its words.
